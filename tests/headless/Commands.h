@@ -1,0 +1,5 @@
+#pragma once
+#include <QStringList>
+
+// One function per command; args are the command's own arguments (without the command name).
+// Each returns the process exit status.
