@@ -1,0 +1,54 @@
+#include "solver/linear/SSolverMatrix.h"
+
+void SSolverMatrix::allocate(SolverIndex N, int method_, SolverIndex halfBandwidth_,
+                             SolverIndex rowWidth_)
+{
+    method = method_;
+    halfBandwidth = halfBandwidth_;
+    rowWidth = rowWidth_;
+    const SolverIndex width = rowWidth > 0 ? rowWidth : 0;
+    rows.resize(width > 0 ? N : 0, width);
+    rowColumns.resize(width > 0 ? N : 0, width);
+    rightHandSide.assign(static_cast<std::size_t>(N), 0.0);
+    solution.assign(static_cast<std::size_t>(N), 0.0);
+    diagonal.assign(static_cast<std::size_t>(N), 0.0);
+    pivotsOrCounts.assign(static_cast<std::size_t>(N), 0);
+}
+
+void SSolverMatrix::clearForRebuild()
+{
+    rows.clear();
+    rowColumns.clear();
+    std::fill(pivotsOrCounts.begin(), pivotsOrCounts.end(), 0);
+    std::fill(diagonal.begin(), diagonal.end(), 0.0);
+    std::fill(solution.begin(), solution.end(), 0.0);
+}
+
+SSolverMatrixLayout chooseSolverMatrixLayout(int dimension, SolverIndex n, int MISES, int METHOD)
+{
+    const int mises = MISES < 1 ? 1 : MISES;
+    SSolverMatrixLayout layout;
+    if (dimension <= 0) {
+        layout.method = 1;
+        layout.halfBandwidth = n - 1;
+    } else if (dimension == 1) {
+        if (mises <= 1 && METHOD % 2 == 0) {
+            layout.method = kMethodExternalSparse;
+            return layout; // no rows: the external solver reads the non-zero list
+        }
+        if (METHOD == 2 || METHOD == 3) {
+            layout.method = 3;
+            layout.halfBandwidth = 2 * n - 1;
+        } else {
+            layout.method = 5;
+            layout.halfBandwidth = 3 * n - 1;
+        }
+    } else {
+        layout.method = kMethodIterative;
+        layout.rowWidth = 12 * n;
+        return layout;
+    }
+    // The band plus room for the fill-in that row interchanges create.
+    layout.rowWidth = 3 * layout.halfBandwidth + 1;
+    return layout;
+}
