@@ -3,6 +3,7 @@
 #include "compiler/OutputTimes.h"
 #include "compiler/SolverDataFields.h"
 #include "document/RMORVCompile.h"
+#include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "document/SInputData.h"
 
@@ -209,6 +210,19 @@ bool buildText(const SolverDataSource& src, QByteArray& out, QString& error)
 }
 
 } // namespace
+
+SolverDataSource solverDataSource(RMORVDocument& doc,
+                                  std::function<bool(QByteArray& out, int withTransport)> chemistryBlock)
+{
+    SolverDataSource src;
+    src.compiler = doc.compiler.get();
+    src.mesh = doc.mesh.get();
+    src.inputSets = &doc.inputData;
+    src.currentInputSet = doc.inputDataIndex;
+    src.adjustTimeStep = doc.adjustTimeStep;
+    src.chemistryBlock = std::move(chemistryBlock);
+    return src;
+}
 
 QStringList integralRegionsOutsideGrid(const RMORVCompile& compiler, const RTriangleMesh& mesh)
 {

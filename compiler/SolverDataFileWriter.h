@@ -6,6 +6,7 @@
 #include <functional>
 
 class RMORVCompile;
+class RMORVDocument;
 class RTriangleMesh;
 struct SInputData;
 
@@ -25,6 +26,11 @@ struct SolverDataSource {
     // Called only while the thermo flag is set; empty means there is no chemistry data set.
     std::function<bool(QByteArray& out, int withTransport)> chemistryBlock;
 };
+
+// The source for the open document: its compiler object, mesh, current input data set and
+// adjust-time-step flag, with the given chemistry block writer.
+SolverDataSource solverDataSource(RMORVDocument& doc,
+                                  std::function<bool(QByteArray& out, int withTransport)> chemistryBlock);
 
 // Result codes of writeSolverDataFile.
 enum SolverDataFileResult { SolverDataWritten = 0, SolverDataNotCreated = 1, SolverDataWriteError = 2 };
