@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,4 +114,45 @@ public:
     QStringList locals;                  // keys "E%03d:" + name, in order of creation
     QList<SIntegral> INTEGRAL1;          // line regions
     QList<SIntegral> INTEGRAL2;          // area regions
+
+    // Translation of the script, defined in compiler/ (morv_compiler).
+
+    // Compiles one section's lines (section 0 ASSUME to 4 TERMINATE) onto the end of its code
+    // section: compile-list entries, messages and counters as a side effect. bar, when set,
+    // receives the progress position int(next line index * step + base) after each statement.
+    void compile(int section, const QStringList& lines, const std::function<void(int)>& bar,
+                 int base, double step);
+    // Translates the expression text[pos..] into postfix code of the section. err is 0 or an
+    // expression error code (ExpressionError); returns -1 after a complete expression, else the
+    // position of the word at which it stopped.
+    int fortran(int section, const QString& text, int pos, int& err);
+    // Reads the word at pos and resolves it against the symbols; returns the position after it
+    // (after a variable's bracket form, after a function's "("), or -1 at the end of the text.
+    // wordClass: 0 punctuation, 1 operand (kind and 1-based index in its class), 31-46 an
+    // operator, 51 a function followed by "(" (kind = function id, 0 when unknown; argCount
+    // written only for a known function, -1 when it is not available here).
+    int getWord(const QString& text, int pos, QString& word, unsigned char& wordClass,
+                unsigned char& kind, int& index, int& argCount);
+    // Finds the section's local variable (case-insensitive) or appends it; index is its
+    // 1-based position. True when the variable is new.
+    bool FindLocalVar(int section, const QString& name, unsigned short& index);
+};
+
+// Error codes of RMORVCompile::fortran. 1 to 9 and 12 are reported as "Illegal equation";
+// the two above 100 have messages of their own.
+enum ExpressionError : int {
+    ExprOk = 0,
+    ExprMisplacedWord = 1,       // operand/function/"(" after an operand, operator where an
+                                 // operand is expected, unary sign after precedence >= 3
+    ExprOperandInAssume = 2,     // bracket form or sub variable in ASSUME
+    ExprStackFull = 3,           // operator stack (99) or the engine's operand stack (300) full
+    ExprNoOpenParenthesis = 4,
+    ExprUnclosedParenthesis = 5,
+    ExprMissingOperand = 6,      // also an unknown function name
+    ExprNotAvailable = 7,
+    ExprArgumentCount = 8,
+    ExprBadSpecialArgument = 9,
+    ExprUnexpectedCharacter = 12,
+    ExprIllegalNumber = 101,     // the number at the returned position does not convert
+    ExprTooManySymbols = 102,    // an index or pool position above 65535
 };
