@@ -1,6 +1,7 @@
 // The solver data file written from whole documents: golden files for the three problem shapes
 // and the documents the writer refuses.
 #include "SolverDataDocuments.h"
+#include "compiler/RCompileRun.h"
 #include "compiler/SolverDataFileWriter.h"
 
 #include <gtest/gtest.h>
@@ -150,5 +151,31 @@ TEST(SolverDataFile, UncreatableFileGivesResultOne)
     EXPECT_EQ(writeSolverDataFile(sourceOf(*doc), dir.filePath(QStringLiteral("missing/out.MVAT$"))),
               SolverDataNotCreated);
 }
+
+} // namespace
+
+namespace {
+
+// The hand-filled code of the golden documents is what compiling their scripts gives, so the
+// golden files stand for real compiles.
+class CompiledGoldenDocument : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(CompiledGoldenDocument, CompilesToTheGoldenCode)
+{
+    const Shape shape = GetParam();
+    auto doc = document(shape);
+    QStringList log;
+    EXPECT_EQ(runCompile(*doc, doc->scripts, log), 0) << qPrintable(log.join('\n'));
+    RMORVCompile expected;
+    *expected.control = *doc->compiler->control;
+    fillCompiledState(shape, expected);
+    for (int s = 0; s < 5; ++s)
+        EXPECT_EQ(doc->compiler->code[size_t(s)], expected.code[size_t(s)]) << "section " << s;
+    EXPECT_EQ(doc->compiler->literals, expected.literals);
+    EXPECT_EQ(doc->compiler->locals, expected.locals);
+}
+
+INSTANTIATE_TEST_SUITE_P(SolverDataFile, CompiledGoldenDocument, ::testing::Values(NoGrid, Grid1D, Mesh2D),
+                         [](const auto& info) { return baseName(info.param).toStdString(); });
 
 } // namespace
