@@ -1,0 +1,140 @@
+// The chemistry block of the solver data file: its lines, the round trip, malformed blocks.
+#include "ChemTestUtil.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace chemtest;
+
+namespace {
+
+const double kHigh[7] = {3.0, 1e-3, -2e-7, 3e-11, -1e-15, -1000.0, 5.0};
+const double kLow[7] = {3.5, 2e-4, 1e-7, -4e-11, 2e-15, -900.0, 4.0};
+
+// 2 elements, 3 species, thermodynamic data only.
+std::unique_ptr<RSSChem> smallSet()
+{
+    std::string input = "ELEM H O END\nSPEC H2 O2 OH END\nTHERMO ALL\n   300.000  1000.000  5000.000\n"
+                        + record("H2", "H   2", 'G', "", "", "", kHigh, kLow)
+                        + record("O2", "O   2", 'G', "200", "3500", "", kHigh, kLow)
+                        + record("OH", "O   1H   1", 'G', "", "", "1200", kLow, kHigh);
+    auto chem = makeChem(input);
+    EXPECT_EQ(chem->interpret(), 0) << joined(chem->GetErrText());
+    return chem;
+}
+
+std::unique_ptr<RSSChem> load(const std::vector<std::string>& lines, int withTransport, int* result)
+{
+    auto chem = std::make_unique<RSSChem>(1, nullptr, "", "", "", "");
+    std::istringstream in(joined(lines));
+    *result = chem->CKGlobalLoad(in, withTransport);
+    return chem;
+}
+
+} // namespace
+
+TEST(ChemistryBlock, LinesOfAThermoBlock)
+{
+    auto chem = smallSet();
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 0);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "2,3");
+    EXPECT_EQ(lines[1], "83140000,1013250");
+    EXPECT_EQ(lines[2], "3,5,6,7,14");
+    EXPECT_EQ(lines[3], " 1.00000000000000E-300, 1.00000000000000E+300,  6.90775527898214E+02");
+    EXPECT_EQ(lines[4], "  1.00794000000000E+00  1.59994000000000E+01");
+    EXPECT_EQ(lines[7], "  1.00000000000000E+03  1.00000000000000E+03  1.20000000000000E+03");
+    EXPECT_EQ(lines[9].size(), 14u * 22u);
+    EXPECT_EQ(lines[9].substr(0, 44), "  3.50000000000000E+00  2.00000000000000E-04");
+
+    // With the transport flag but no fits the data set still writes only what it has: the
+    // caller passes the flag only after a successful fitting.
+    std::ostringstream out;
+    chem->CKGlobalSave(out, 0);
+    EXPECT_EQ(out.str().substr(0, 5), "2,3\r\n");
+}
+
+TEST(ChemistryBlock, RoundTripReproducesThermoRoutines)
+{
+    auto chem = smallSet();
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 0);
+    int result = -1;
+    auto loaded = load(lines, 0, &result);
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(loaded->GetCKStatus(), 3);
+    EXPECT_EQ(loaded->speciesCount(), 3);
+    EXPECT_EQ(loaded->elementCount(), 2);
+    EXPECT_EQ(loaded->molecularWeights(), chem->molecularWeights());
+    EXPECT_EQ(loaded->atomicWeights(), chem->atomicWeights());
+    EXPECT_EQ(loaded->lowTemperatures(), chem->lowTemperatures());
+    for (size_t i = 0; i < chem->coefficientSets().size(); ++i)
+        EXPECT_NEAR(loaded->coefficientSets()[i], chem->coefficientSets()[i],
+                    5e-15 * std::fabs(chem->coefficientSets()[i]));
+    EXPECT_TRUE(loaded->speciesNames().empty());
+    EXPECT_FALSE(loaded->hasTransportFits());
+    const double x[3] = {0.2, 0.3, 0.5};
+    for (double T : {400.0, 1100.0, 3000.0}) {
+        double a[3], b[3];
+        chem->CKHML(T, a);
+        loaded->CKHML(T, b);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(b[k], a[k], 1e-13 * std::fabs(a[k]));
+        EXPECT_NEAR(loaded->CKCPBL(T, x), chem->CKCPBL(T, x), 1e-13 * chem->CKCPBL(T, x));
+    }
+    ASSERT_NE(loaded->PropertyInput(), nullptr);
+    ASSERT_NE(loaded->PropertyOutput(), nullptr);
+}
+
+TEST(ChemistryBlock, FullWidthFieldKeepsASeparator)
+{
+    // A negative value with a three-digit exponent fills all 22 columns and would run into the
+    // field before it.
+    std::string input = "ELEM H END\nSPEC H2 END\nTHERMO ALL\n   300.000  1000.000  5000.000\n"
+                        + record("H2", "H   2", 'G', "", "", "", kHigh, kLow);
+    auto chem = makeChem(input);
+    ASSERT_EQ(chem->interpret(), 0);
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 0);
+    // Put two full-width values into the coefficient line and read it back.
+    lines[9] = "  3.50000000000000E+00 -1.23456789012345E-100 -2.00000000000000E-101"
+               + lines[9].substr(66);
+    int result = -1;
+    auto loaded = load(lines, 0, &result);
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(loaded->coefficientSets()[1], -1.23456789012345E-100);
+    EXPECT_EQ(loaded->coefficientSets()[2], -2.0E-101);
+}
+
+TEST(ChemistryBlock, MalformedBlocksAreRefused)
+{
+    auto chem = smallSet();
+    std::vector<std::string> good;
+    chem->CKGlobalSave(good, 0);
+    struct Case {
+        const char* what;
+        size_t line;
+        std::string text; // replaces the line; "<cut>" ends the block before it
+    };
+    const Case cases[] = {
+        {"species count 0", 0, "2,0"},
+        {"negative element count", 0, "-1,3"},
+        {"count no number", 0, "two,3"},
+        {"dimensions", 2, "3,5,6,7,15"},
+        {"too few dimensions", 2, "3,5,6"},
+        {"constants no number", 3, "x,1e300,690"},
+        {"too few molecular weights", 5, "  1.0E+00  2.0E+00"},
+        {"coefficient no number", 10, "abc"},
+        {"missing coefficient line", 11, "<cut>"},
+        {"empty block", 0, "<cut>"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = good;
+        if (c.text == "<cut>") lines.resize(c.line);
+        else lines[c.line] = c.text;
+        int result = -1;
+        auto loaded = load(lines, 0, &result);
+        EXPECT_EQ(result, 1) << c.what;
+        EXPECT_EQ(loaded->GetCKStatus(), 3) << c.what;
+    }
+}
