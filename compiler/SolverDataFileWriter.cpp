@@ -8,6 +8,7 @@
 #include "document/SInputData.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <exception>
@@ -285,4 +286,14 @@ int writeSolverDataFile(const SolverDataSource& source, const QString& path)
     if (file.write(text) != text.size() || !file.commit())
         return SolverDataWriteError;
     return SolverDataWritten;
+}
+
+QString solverDataFilePath(const RMORVDocument& doc)
+{
+    return doc.documentFolder + QFileInfo(doc.documentFileName).completeBaseName() + QStringLiteral(".MVAT$");
+}
+
+int TempFileOut(RMORVDocument& doc, const QString& path)
+{
+    return writeSolverDataFile(solverDataSource(doc, {}), path);
 }

@@ -32,6 +32,13 @@ struct SolverDataSource {
 SolverDataSource solverDataSource(RMORVDocument& doc,
                                   std::function<bool(QByteArray& out, int withTransport)> chemistryBlock);
 
+// The solver data file of the open document: the document's path with the extension ".MVAT$".
+QString solverDataFilePath(const RMORVDocument& doc);
+
+// Writes the open document's solver data file to `path` (the ".MVAT$" file or an export) with
+// the chemistry block of the document's chemistry data set. Result codes as writeSolverDataFile.
+int TempFileOut(RMORVDocument& doc, const QString& path);
+
 // Result codes of writeSolverDataFile.
 enum SolverDataFileResult { SolverDataWritten = 0, SolverDataNotCreated = 1, SolverDataWriteError = 2 };
 

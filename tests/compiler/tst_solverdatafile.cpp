@@ -156,14 +156,17 @@ TEST(SolverDataFile, UncreatableFileGivesResultOne)
 
 namespace {
 
-// The hand-filled code of the golden documents is what compiling their scripts gives, so the
-// golden files stand for real compiles.
+// The hand-filled code of the golden documents is what compiling their scripts gives, and the
+// compile writes the golden file beside the document, so the golden files stand for real compiles.
 class CompiledGoldenDocument : public ::testing::TestWithParam<Shape> {};
 
-TEST_P(CompiledGoldenDocument, CompilesToTheGoldenCode)
+TEST_P(CompiledGoldenDocument, CompilesToTheGoldenCodeAndFile)
 {
     const Shape shape = GetParam();
     auto doc = document(shape);
+    QTemporaryDir dir;
+    doc->documentFolder = dir.path() + QLatin1Char('/');
+    doc->documentFileName = baseName(shape) + QStringLiteral(".MV3");
     QStringList log;
     EXPECT_EQ(runCompile(*doc, doc->scripts, log), 0) << qPrintable(log.join('\n'));
     RMORVCompile expected;
@@ -173,6 +176,8 @@ TEST_P(CompiledGoldenDocument, CompilesToTheGoldenCode)
         EXPECT_EQ(doc->compiler->code[size_t(s)], expected.code[size_t(s)]) << "section " << s;
     EXPECT_EQ(doc->compiler->literals, expected.literals);
     EXPECT_EQ(doc->compiler->locals, expected.locals);
+    EXPECT_EQ(readAll(dir.filePath(baseName(shape) + QStringLiteral(".MVAT$"))),
+              readAll(dataFolder() + baseName(shape) + QStringLiteral(".DAT")));
 }
 
 INSTANTIATE_TEST_SUITE_P(SolverDataFile, CompiledGoldenDocument, ::testing::Values(NoGrid, Grid1D, Mesh2D),
