@@ -6,7 +6,14 @@
 
 #include <QStringList>
 #include <initializer_list>
+#include <ostream>
 #include <vector>
+
+// Readable failure output for texts and lists of texts.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 struct Declarations {
     QStringList variables;

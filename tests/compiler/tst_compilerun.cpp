@@ -6,15 +6,21 @@
 #include "document/ByteCode.h"
 #include "document/RMORVDocument.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ByteCode;
 
 namespace {
 
+// A named document in a throw-away folder, so that a clean compile can write beside it.
 std::unique_ptr<RMORVDocument> smallDocument(bool time)
 {
+    static QTemporaryDir folder;
     auto doc = std::make_unique<RMORVDocument>();
+    doc->documentFolder = folder.path() + '/';
+    doc->documentFileName = QStringLiteral("small.MV3");
+    doc->named = true;
     declare(*doc->compiler, Declarations{.variables = {"a"}, .constants = {"half", "two"},
                                          .constantValues = {0.5, 2.0}, .t = time});
     doc->compiler->literals.clear();
@@ -37,7 +43,8 @@ TEST(CompileRun, WithoutTimeOnlyTheFirstThreeSectionsCompile)
     QStringList log;
     EXPECT_EQ(runCompile(*doc, doc->scripts, log), 0);
     EXPECT_EQ(log, QStringList({"> Compiling assume    ...", "> Completed", "> Compiling initial   ...",
-                                "> Completed", "> 0 error(s), 0 warning(s)"}));
+                                "> Completed", "> 0 error(s), 0 warning(s)", "> Creating data for Solver...",
+                                "> Completed"}));
     const RMORVCompile& c = *doc->compiler;
     EXPECT_EQ(c.code[SectionAssume], bytes({{1, 6, 3, 0}, {121, 21, 1, 0}}));
     EXPECT_TRUE(c.code[SectionSubVariable].empty());
@@ -58,7 +65,8 @@ TEST(CompileRun, WithTimeEverySectionWithLinesCompiles)
     EXPECT_EQ(runCompile(*doc, doc->scripts, log), 0);
     EXPECT_EQ(log, QStringList({"> Compiling assume    ...", "> Completed", "> Compiling initial   ...",
                                 "> Completed", "> Compiling equation  ...", "> Completed",
-                                "> Compiling terminate ...", "> Completed", "> 0 error(s), 0 warning(s)"}));
+                                "> Compiling terminate ...", "> Completed", "> 0 error(s), 0 warning(s)",
+                                "> Creating data for Solver...", "> Completed"}));
     EXPECT_EQ(doc->compiler->code[SectionEquation],
               bytes({{1, 22, 1, 0}, {1, 6, 1, 0}, {1, 21, 1, 0}, {33}, {31}, {121, 8, 1, 0}}));
     EXPECT_EQ(doc->compiler->code[SectionTerminate], bytes({{1, 21, 1, 0}, {122}}));
@@ -99,6 +107,7 @@ TEST(CompileRun, ProgressSteps)
     std::vector<int> positions;
     QStringList log;
     runCompile(*doc, doc->scripts, log, [&](int p) { positions.push_back(p); });
-    // Three lines count (EQUATION and TERMINATE are not compiled): 25 units per line.
-    EXPECT_EQ(positions, std::vector<int>({25, 50, 75}));
+    // Three lines count (EQUATION and TERMINATE are not compiled): 25 units per line; the run
+    // ends at 100.
+    EXPECT_EQ(positions, std::vector<int>({25, 50, 75, 100}));
 }
