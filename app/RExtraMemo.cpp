@@ -22,6 +22,9 @@ namespace {
 // The Japanese fixed-pitch family the settings name by default.
 const QString kDefaultFontName = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
 
+constexpr int CTRL = Qt::ControlModifier;
+constexpr int SHIFT = Qt::ShiftModifier;
+
 constexpr int kModifierMask = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier
     | Qt::MetaModifier;
 
@@ -34,18 +37,18 @@ int keyWithModifiers(const QKeyEvent* e)
 bool isOwnKey(int combined)
 {
     switch (combined) {
-    case Qt::CTRL | Qt::Key_Z:
-    case Qt::CTRL | Qt::Key_B:
-    case Qt::CTRL | Qt::Key_X:
-    case Qt::CTRL | Qt::Key_C:
-    case Qt::CTRL | Qt::Key_V:
-    case Qt::CTRL | Qt::Key_A:
-    case Qt::CTRL | Qt::Key_R:
-    case Qt::CTRL | Qt::Key_F:
-    case Qt::CTRL | Qt::Key_G:
-    case Qt::CTRL | Qt::Key_T:
-    case Qt::SHIFT | Qt::Key_Insert:
-    case Qt::CTRL | Qt::Key_Insert:
+    case CTRL | Qt::Key_Z:
+    case CTRL | Qt::Key_B:
+    case CTRL | Qt::Key_X:
+    case CTRL | Qt::Key_C:
+    case CTRL | Qt::Key_V:
+    case CTRL | Qt::Key_A:
+    case CTRL | Qt::Key_R:
+    case CTRL | Qt::Key_F:
+    case CTRL | Qt::Key_G:
+    case CTRL | Qt::Key_T:
+    case SHIFT | Qt::Key_Insert:
+    case CTRL | Qt::Key_Insert:
         return true;
     default:
         return false;
@@ -451,18 +454,18 @@ bool RExtraMemo::event(QEvent* e)
 bool RExtraMemo::handleShortcut(QKeyEvent* e)
 {
     switch (keyWithModifiers(e)) {
-    case Qt::CTRL | Qt::Key_Z: runCommand(Undo); return true;
-    case Qt::CTRL | Qt::Key_B: runCommand(Redo); return true;
-    case Qt::CTRL | Qt::Key_X: runCommand(Cut); return true;
-    case Qt::CTRL | Qt::Key_C:
-    case Qt::CTRL | Qt::Key_Insert: runCommand(Copy); return true;
-    case Qt::CTRL | Qt::Key_V:
-    case Qt::SHIFT | Qt::Key_Insert: runCommand(Paste); return true;
-    case Qt::CTRL | Qt::Key_A: runCommand(SelectAll); return true;
-    case Qt::CTRL | Qt::Key_R: runCommand(RegEx); return true;
-    case Qt::CTRL | Qt::Key_F: runCommand(Find); return true;
-    case Qt::CTRL | Qt::Key_G: runCommand(FindSame); return true;
-    case Qt::CTRL | Qt::Key_T: runCommand(ReplaceSame); return true;
+    case CTRL | Qt::Key_Z: runCommand(Undo); return true;
+    case CTRL | Qt::Key_B: runCommand(Redo); return true;
+    case CTRL | Qt::Key_X: runCommand(Cut); return true;
+    case CTRL | Qt::Key_C:
+    case CTRL | Qt::Key_Insert: runCommand(Copy); return true;
+    case CTRL | Qt::Key_V:
+    case SHIFT | Qt::Key_Insert: runCommand(Paste); return true;
+    case CTRL | Qt::Key_A: runCommand(SelectAll); return true;
+    case CTRL | Qt::Key_R: runCommand(RegEx); return true;
+    case CTRL | Qt::Key_F: runCommand(Find); return true;
+    case CTRL | Qt::Key_G: runCommand(FindSame); return true;
+    case CTRL | Qt::Key_T: runCommand(ReplaceSame); return true;
     default: return false;
     }
 }

@@ -34,6 +34,7 @@ public:
     void setPickList(PickList pickList) { m_pickList = std::move(pickList); }
     void setKeyFilter(KeyFilter filter) { m_keyFilter = std::move(filter); }
 
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
     // Ends an edit in progress, validating its text (as leaving the cell does).
     void commitEdit();
 
