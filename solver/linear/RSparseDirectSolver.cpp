@@ -3,6 +3,7 @@
 #include <klu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -12,12 +13,15 @@ static_assert(std::is_same_v<SolverIndex, SuiteSparse_long>,
 
 namespace {
 // A factorisation whose smallest pivot is this far below its largest counts as singular, as
-// the band solver's absolute pivot tolerance does for unscaled rows (the LU scales each row by
-// its largest entry, so its pivots are relative).
+// the band solver's absolute pivot tolerance does; each row is scaled by its largest entry
+// first, so the pivots compared here are relative.
 constexpr double kSingularPivotRatio = 1e-15;
-// Reusing the previous pivot order is accepted while the reciprocal pivot growth stays within
-// this factor of the one a fresh factorisation gave; below it the pivots are chosen afresh.
-constexpr double kReusedPivotGrowthRatio = 0.1;
+// Reusing the previous pivot order is accepted while the pivots' spread (smallest over
+// largest) stays within this factor of the one a fresh factorisation gave; a pivot order that
+// no longer fits the values shows as a pivot that has shrunk or grown out of proportion, and
+// the pivots are then chosen afresh. (The pivot growth over the whole factors would tell the
+// same at several times the cost of the factorisation itself.)
+constexpr double kReusedPivotSpreadRatio = 1e-2;
 } // namespace
 
 struct RSparseDirectSolver::Impl {
@@ -29,6 +33,10 @@ struct RSparseDirectSolver::Impl {
 RSparseDirectSolver::RSparseDirectSolver() : impl_(std::make_unique<Impl>())
 {
     klu_l_defaults(&impl_->common);
+    // Rows are scaled here, while the values are scattered into the compressed columns: the
+    // library's own scaling pass would also re-check the pattern this class has already
+    // validated, and costs more than the refactorisation itself.
+    impl_->common.scale = -1;
 }
 
 RSparseDirectSolver::~RSparseDirectSolver()
@@ -98,6 +106,7 @@ int RSparseDirectSolver::analyse(SolverIndex N, SolverIndex nz, const SolverInde
             if (rowIndex_[static_cast<std::size_t>(s)] == rowIndex_[static_cast<std::size_t>(s - 1)])
                 return kSparseInvalidList;
     columnValues_.assign(count, 0.0);
+    rowScale_.assign(n, 1.0);
 
     impl_->symbolic = klu_l_analyze(N, columnStart_.data(), rowIndex_.data(), &impl_->common);
     if (!impl_->symbolic)
@@ -120,9 +129,8 @@ int RSparseDirectSolver::factorise()
     if (impl_->numeric) {
         // Same pattern as before: try the previous pivot order, which needs no allocation.
         if (klu_l_refactor(Ap, Ai, Ax, impl_->symbolic, impl_->numeric, &common)
-            && klu_l_rgrowth(Ap, Ai, Ax, impl_->symbolic, impl_->numeric, &common)
             && klu_l_rcond(impl_->symbolic, impl_->numeric, &common)
-            && !(common.rgrowth < kReusedPivotGrowthRatio * growthOfLastFullFactorisation_)
+            && !(common.rcond < kReusedPivotSpreadRatio * spreadOfLastFullFactorisation_)
             && !(common.rcond < kSingularPivotRatio))
             return kSparseSolved;
         klu_l_free_numeric(&impl_->numeric, &common);
@@ -135,8 +143,7 @@ int RSparseDirectSolver::factorise()
             return kSparseSingular;
         return common.status == KLU_INVALID ? kSparseInvalidList : kSparseFailed;
     }
-    if (!klu_l_rcond(impl_->symbolic, impl_->numeric, &common)
-        || !klu_l_rgrowth(Ap, Ai, Ax, impl_->symbolic, impl_->numeric, &common)) {
+    if (!klu_l_rcond(impl_->symbolic, impl_->numeric, &common)) {
         klu_l_free_numeric(&impl_->numeric, &common);
         return kSparseFailed;
     }
@@ -145,7 +152,7 @@ int RSparseDirectSolver::factorise()
         klu_l_free_numeric(&impl_->numeric, &common);
         return kSparseSingular;
     }
-    growthOfLastFullFactorisation_ = common.rgrowth;
+    spreadOfLastFullFactorisation_ = common.rcond;
     return kSparseSolved;
 }
 
@@ -159,6 +166,10 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
         status = kSparseInvalidList;
         return;
     }
+    if (nz == 0) {
+        status = kSparseSingular; // no entries at all
+        return;
+    }
     try {
         if (!samePattern(N, nz, rows, columns)) {
             const int analysed = analyse(N, nz, rows, columns);
@@ -167,16 +178,29 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
                 return;
             }
         }
+        // Each row divided by its largest magnitude (a row of zeros by 1), so that pivoting
+        // and the singularity test see rows of comparable size.
+        std::fill(rowScale_.begin(), rowScale_.end(), 0.0);
+        for (SolverIndex t = 0; t < nz; ++t) {
+            double& scale = rowScale_[static_cast<std::size_t>(rows[t] - 1)];
+            const double magnitude = std::fabs(values[t]);
+            if (magnitude > scale)
+                scale = magnitude;
+        }
+        for (double& scale : rowScale_)
+            if (scale == 0.0)
+                scale = 1.0;
         for (SolverIndex t = 0; t < nz; ++t)
-            columnValues_[static_cast<std::size_t>(listToColumnSlot_[static_cast<std::size_t>(t)])] = values[t];
+            columnValues_[static_cast<std::size_t>(listToColumnSlot_[static_cast<std::size_t>(t)])] =
+                values[t] / rowScale_[static_cast<std::size_t>(rows[t] - 1)];
 
         const int factorised = factorise();
         if (factorised != kSparseSolved) {
             status = factorised;
             return;
         }
-        if (solution != rightHandSide)
-            std::copy(rightHandSide, rightHandSide + N, solution);
+        for (SolverIndex i = 0; i < N; ++i)
+            solution[i] = rightHandSide[i] / rowScale_[static_cast<std::size_t>(i)];
         if (!klu_l_solve(impl_->symbolic, impl_->numeric, N, 1, solution, &impl_->common)) {
             status = kSparseFailed;
             return;

@@ -60,9 +60,10 @@ private:
     std::vector<SolverIndex> rowIndex_;
     std::vector<double> columnValues_;
     std::vector<SolverIndex> listToColumnSlot_; // position of each listed non-zero in columnValues_
+    std::vector<double> rowScale_;              // largest magnitude per row
     std::vector<SolverIndex> listByRow_;        // the listed non-zeros ordered by row
     std::vector<SolverIndex> scratch_;
-    double growthOfLastFullFactorisation_ = 0.0;
+    double spreadOfLastFullFactorisation_ = 0.0; // smallest over largest pivot
     SolverIndex analyses_ = 0;
     SolverIndex fullFactorisations_ = 0;
 };

@@ -33,6 +33,13 @@ struct DenseSystem {
     }
 };
 
+inline DenseSystem fromValue(double value)
+{
+    DenseSystem A(1);
+    A(0, 0) = value;
+    return A;
+}
+
 // The oracle: LAPACK's dense LU with partial pivoting. Returns its info (> 0: an exactly zero
 // pivot) and overwrites b with the solution.
 inline int denseSolve(const DenseSystem& A, std::vector<double>& b)

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "solver/linear/RSparseDirectSolver.h"
+#include "tst_linear_systems.h"
+
+using namespace lineartest;
+
+namespace {
+
+// Calls the solver the way the Newton iteration does: list, right-hand side, solution and the
+// two work-area sizes of the calling convention.
+int solve(RSparseDirectSolver& solver, SolverIndex N, const NonZeroList& list,
+          const std::vector<double>& b, std::vector<double>& x)
+{
+    x.assign(static_cast<std::size_t>(N), 0.0);
+    const SolverIndex nz = list.count();
+    const SolverIndex work1 = 20 * (nz + 2 * N);
+    const SolverIndex work2 = 20 * (4 * nz + 17 * N);
+    int status = -1;
+    solver.QX_Sparse(N, nz, list.values.data(), list.rows.data(), list.columns.data(), b.data(),
+                     x.data(), work1, work2, status);
+    return status;
+}
+
+// A one-dimensional grid of `points` points with `n` variables each: every point couples to
+// itself and its two neighbours, the Jacobian pattern of a three-point stencil.
+DenseSystem blockTridiagonal(SolverIndex points, SolverIndex n, std::uint64_t seed, bool dominant)
+{
+    return randomBand(points * n, 2 * n - 1, 2 * n - 1, seed, dominant);
+}
+
+struct SystemCase {
+    const char* name;
+    DenseSystem A;
+};
+
+// Agrees with the dense LU on regular systems, with and without the need to pivot.
+TEST(SparseDirectSolver, SolvesLikeDenseLU)
+{
+    const SystemCase cases[] = {
+        {"1 x 1", fromValue(-2.5)},
+        {"random sparse dominant 50", randomSparseDominant(50, 4, 201)},
+        {"band needing row interchanges", randomBand(60, 5, 5, 202, false)},
+        {"block tridiagonal, 3 variables", blockTridiagonal(40, 3, 203, false)},
+        {"dense 8 x 8", randomBand(8, 7, 7, 204, false)},
+    };
+    std::uint64_t seed = 300;
+    for (const SystemCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RSparseDirectSolver solver;
+        const std::vector<double> b = randomVector(c.A.N, ++seed);
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(c.A, expected), 0);
+        std::vector<double> x;
+        ASSERT_EQ(solve(solver, c.A.N, toList(c.A), b, x), kSparseSolved);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    }
+}
+
+// The analysis of a pattern is kept while later calls list the same positions in the same
+// order; any change of the pattern is analysed afresh, and each call solves its own system.
+TEST(SparseDirectSolver, KeepsTheAnalysisWhileThePatternIsUnchanged)
+{
+    RSparseDirectSolver solver;
+    const SolverIndex N = 45;
+    std::uint64_t seed = 400;
+    auto check = [&](const DenseSystem& A, const NonZeroList& list) {
+        const std::vector<double> b = randomVector(N, ++seed);
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(A, expected), 0);
+        std::vector<double> x;
+        ASSERT_EQ(solve(solver, N, list, b, x), kSparseSolved);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    };
+
+    // Newton-like sequence: same pattern, values that drift.
+    DenseSystem A = blockTridiagonal(15, 3, 401, true);
+    for (int iteration = 0; iteration < 4; ++iteration) {
+        for (double& v : A.a)
+            if (v != 0.0)
+                v *= 1.0 + 0.05 * iteration;
+        check(A, toList(A));
+    }
+    EXPECT_EQ(solver.analysisCount(), 1);
+    EXPECT_EQ(solver.fullFactorisationCount(), 1);
+
+    // One more non-zero: a new pattern.
+    DenseSystem B = A;
+    B(0, N - 1) = 0.25;
+    check(B, toList(B));
+    EXPECT_EQ(solver.analysisCount(), 2);
+
+    // The same positions listed in another order are another pattern too.
+    NonZeroList reversed = toList(A);
+    std::reverse(reversed.values.begin(), reversed.values.end());
+    std::reverse(reversed.rows.begin(), reversed.rows.end());
+    std::reverse(reversed.columns.begin(), reversed.columns.end());
+    check(A, reversed);
+    EXPECT_EQ(solver.analysisCount(), 3);
+    check(A, reversed);
+    EXPECT_EQ(solver.analysisCount(), 3);
+}
+
+// Values that make the previous pivot order unusable (a tiny or zero pivot where a large one
+// was before) are factorised with fresh pivots instead of giving a wrong solution.
+TEST(SparseDirectSolver, ChoosesFreshPivotsWhenThePreviousOrderTurnsBad)
+{
+    RSparseDirectSolver solver;
+    const double diagonals[] = {4.0, 1e-14, 0.0, 4.0};
+    for (double d : diagonals) {
+        SCOPED_TRACE(testing::Message() << "diagonal " << d);
+        // A chain whose diagonal entries are all d: regular for every d, but with d small
+        // every diagonal pivot is unusable.
+        DenseSystem A(4);
+        for (SolverIndex r = 0; r < 4; ++r) {
+            A(r, r) = d;
+            if (r + 1 < 4) {
+                A(r, r + 1) = 1.0;
+                A(r + 1, r) = 1.0;
+            }
+        }
+        NonZeroList list;
+        for (SolverIndex c = 0; c < 4; ++c)
+            for (SolverIndex r = std::max<SolverIndex>(0, c - 1); r <= std::min<SolverIndex>(3, c + 1); ++r) {
+                list.values.push_back(A(r, c));
+                list.rows.push_back(r + 1);
+                list.columns.push_back(c + 1);
+            }
+        const std::vector<double> b{1.0, -1.0, 2.0, 0.5};
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(A, expected), 0);
+        std::vector<double> x;
+        ASSERT_EQ(solve(solver, 4, list, b, x), kSparseSolved);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-12);
+    }
+    EXPECT_EQ(solver.analysisCount(), 1);
+    EXPECT_GE(solver.fullFactorisationCount(), 2) << "the tiny pivot must have been replaced";
+}
+
+// Rows of very different magnitude (equations in different units) are regular, not
+// singular: the singularity test must look at pivots of scaled rows.
+TEST(SparseDirectSolver, BadlyScaledRowsAreSolvedNotSingular)
+{
+    DenseSystem A = blockTridiagonal(10, 3, 451, false);
+    for (SolverIndex r = 0; r < A.N; ++r) {
+        const double scale = r % 3 == 0 ? 1e-20 : (r % 3 == 1 ? 1e20 : 1.0);
+        for (SolverIndex c = 0; c < A.N; ++c)
+            A(r, c) *= scale;
+    }
+    std::vector<double> b = randomVector(A.N, 452);
+    for (SolverIndex r = 0; r < A.N; r += 3)
+        b[static_cast<std::size_t>(r)] *= 1e-20;
+    std::vector<double> expected = b;
+    ASSERT_EQ(denseSolve(A, expected), 0);
+    RSparseDirectSolver solver;
+    std::vector<double> x;
+    ASSERT_EQ(solve(solver, A.N, toList(A), b, x), kSparseSolved);
+    EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+}
+
+struct SingularCase {
+    const char* name;
+    DenseSystem A;
+};
+
+// Singular systems report status 1; the same solver then goes on to solve a regular system.
+TEST(SparseDirectSolver, SingularSystemsReportStatusOne)
+{
+    DenseSystem zeroRow = randomSparseDominant(12, 3, 501);
+    for (SolverIndex c = 0; c < 12; ++c)
+        zeroRow(5, c) = 0.0;
+    DenseSystem zeroColumn = randomSparseDominant(12, 3, 502);
+    for (SolverIndex r = 0; r < 12; ++r)
+        zeroColumn(r, 7) = 0.0;
+    DenseSystem repeatedRow = blockTridiagonal(6, 3, 503, false);
+    for (SolverIndex c = 0; c < 18; ++c)
+        repeatedRow(9, c) = repeatedRow(8, c);
+    DenseSystem nearlyDependent(3);
+    nearlyDependent.a = {1, 2, 3, 2, 4, 6 * (1 + 1e-17), 1, 0, 1};
+
+    const SingularCase cases[] = {
+        {"zero row", zeroRow},
+        {"zero column", zeroColumn},
+        {"repeated row", repeatedRow},
+        {"rows dependent to rounding", nearlyDependent},
+        {"all zero", DenseSystem(4)},
+    };
+    for (const SingularCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> b(static_cast<std::size_t>(c.A.N), 1.0);
+        std::vector<double> oracle = b;
+        EXPECT_GT(denseSolve(c.A, oracle), 0) << "the oracle should find the system singular";
+
+        RSparseDirectSolver solver;
+        std::vector<double> x;
+        EXPECT_EQ(solve(solver, c.A.N, toList(c.A), b, x), kSparseSingular);
+
+        const DenseSystem regular = randomSparseDominant(c.A.N, 3, 504);
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(regular, expected), 0);
+        ASSERT_EQ(solve(solver, c.A.N, toList(regular), b, x), kSparseSolved);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    }
+}
+
+// A list that does not describe an N x N system is refused before it is used, and the
+// solver stays usable.
+TEST(SparseDirectSolver, MalformedListsAreRefused)
+{
+    DenseSystem A(3);
+    A.a = {4, 1, 0, 1, 4, 1, 0, 1, 4};
+    const NonZeroList good = toList(A);
+    NonZeroList rowZero = good, columnTooLarge = good, duplicate = good;
+    rowZero.rows[2] = 0;
+    columnTooLarge.columns[4] = 4;
+    duplicate.rows.push_back(good.rows[0]);
+    duplicate.columns.push_back(good.columns[0]);
+    duplicate.values.push_back(1.0);
+
+    RSparseDirectSolver solver;
+    const std::vector<double> b{1, 2, 3};
+    std::vector<double> x;
+    EXPECT_EQ(solve(solver, 3, rowZero, b, x), kSparseInvalidList);
+    EXPECT_EQ(solve(solver, 3, columnTooLarge, b, x), kSparseInvalidList);
+    EXPECT_EQ(solve(solver, 3, duplicate, b, x), kSparseInvalidList);
+    EXPECT_EQ(solve(solver, 0, good, b, x), kSparseInvalidList);
+    int status = -1;
+    const SolverIndex N = 3, negative = -1, work = 0;
+    solver.QX_Sparse(N, negative, good.values.data(), good.rows.data(), good.columns.data(), b.data(),
+                     x.data(), work, work, status);
+    EXPECT_EQ(status, kSparseInvalidList);
+
+    std::vector<double> expected = b;
+    ASSERT_EQ(denseSolve(A, expected), 0);
+    ASSERT_EQ(solve(solver, 3, good, b, x), kSparseSolved);
+    EXPECT_LT(maxRelativeDifference(x, expected), 1e-12);
+}
+
+// The right-hand side is read, not changed, and may also be the solution array.
+TEST(SparseDirectSolver, RightHandSideMayBeTheSolutionArray)
+{
+    const DenseSystem A = randomSparseDominant(20, 3, 601);
+    const NonZeroList list = toList(A);
+    const std::vector<double> b = randomVector(20, 602);
+    std::vector<double> expected = b;
+    ASSERT_EQ(denseSolve(A, expected), 0);
+
+    RSparseDirectSolver solver;
+    std::vector<double> inPlace = b;
+    int status = -1;
+    const SolverIndex N = 20, nz = list.count(), work = 0;
+    solver.QX_Sparse(N, nz, list.values.data(), list.rows.data(), list.columns.data(), inPlace.data(),
+                     inPlace.data(), work, work, status);
+    ASSERT_EQ(status, kSparseSolved);
+    EXPECT_LT(maxRelativeDifference(inPlace, expected), 1e-9);
+
+    std::vector<double> rhs = b, x(20, 0.0);
+    solver.QX_Sparse(N, nz, list.values.data(), list.rows.data(), list.columns.data(), rhs.data(),
+                     x.data(), work, work, status);
+    ASSERT_EQ(status, kSparseSolved);
+    EXPECT_EQ(rhs, b);
+    EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+}
+
+} // namespace
