@@ -50,6 +50,7 @@ TEST(Expression, GoldenCode)
         // Equal values are never shared.
         {"2+2", bytes({{1, 6, 1, 0}, {1, 6, 2, 0}, {31}}), {2, 2}},
         {"1.5d2+.25E1", bytes({{1, 6, 1, 0}, {1, 6, 2, 0}, {31}}), {150, 2.5}},
+        {"12.+2D-1-1e+1", bytes({{1, 6, 1, 0}, {1, 6, 2, 0}, {31}, {1, 6, 3, 0}, {32}}), {12, 0.2, 10}},
         {"a+b*c", bytes({{1, 5, 1, 0}, {1, 5, 2, 0}, {1, 5, 3, 0}, {33}, {31}}), {}},
         {"(a+b)*c", bytes({{1, 5, 1, 0}, {1, 5, 2, 0}, {31}, {1, 5, 3, 0}, {33}}), {}},
         {"a-b-c", bytes({{1, 5, 1, 0}, {1, 5, 2, 0}, {32}, {1, 5, 3, 0}, {32}}), {}},
@@ -359,7 +360,7 @@ TEST(Expression, PoolPositionsAbove65535AreRefused)
 // the position of its text, instead of leaving the compile.
 TEST(Expression, IllegalNumbers)
 {
-    for (const char* text : {"a+1.5.", "a+3E+", "1e5.3"}) {
+    for (const char* text : {"a+1.5.", "a+3E+", "1e5.3", "a*1e999"}) {
         const Translation t = translate(temps, text);
         EXPECT_EQ(t.err, ExprIllegalNumber) << text;
         EXPECT_EQ(t.stop, QString(text).indexOf(QRegularExpression("[0-9]"))) << text;

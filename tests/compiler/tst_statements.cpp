@@ -199,6 +199,8 @@ TEST(Statements, ErroneousStatementsLog)
          1, 1},
         {SectionSubVariable, {"a=1.5.", "a=3E+", "a=1"},
          {"a=1.5.", "(E) Illegal number :1.5.", "a=3E+", "(E) Illegal number :3E"}, 2, 0},
+        // Digits of other scripts scan as a number but do not convert.
+        {SectionSubVariable, {"a=2*\u0661\u0662"}, {"a=2*\u0661\u0662", "(E) Illegal number :\u0661\u0662"}, 1, 0},
         // A continuation past the last line is an incomplete statement, not a silent end.
         {SectionSubVariable, {"a=1", "a=2+ &  "}, {"a=2+ &", "(E) Syntax error"}, 1, 0},
     };
