@@ -1,4 +1,5 @@
 #pragma once
+#include "document/RDocumentLineReader.h"
 #include "document/RExcrusiveAccess.h"
 #include "document/RMORVCompile.h"
 #include "document/RTriangleMesh.h"
@@ -30,6 +31,30 @@ public:
     // compile list alone.
     void gReset();
 
+    // Replaces the document with the contents of a document file, or with an empty document
+    // for a path whose file name is EmptyDocumentName. The file is read into a fresh
+    // document that is taken over only on success, so a failed load changes nothing here.
+    // Creates the path's folder when it is missing and makes it the current directory.
+    // 0 read; 1 cannot open; 2 empty; 3 first keyword neither "$VERSION" nor "$MORV";
+    // 4 "$VERSION" below 10600; 5 "$VERSION" of 20000 or more; 7 a version 1.6 file that
+    // cannot be converted; 8 an unsupported "$MORV" version; 99 any other fault, a
+    // reference to a figure or mesh element that does not exist included.
+    int loadfile(const QString& path);
+    // Writes the document as a version 3 file, atomically: a failure leaves any file at the
+    // path as it was. 0 written; 1 the file could not be written (or is held or read-only);
+    // 2 refused, nothing written, because a script line, a symbol-definition line or an
+    // input data set label reads "$END" (a message names where).
+    int savefile(const QString& path) const;
+    // Reads one record: its keyword, and its value (one line for a one-line record, the
+    // lines up to "$END" for a block). 0 read; -1 at the end of the file (keyword and lines
+    // unchanged); 99 a blank line where a record should begin.
+    static int read1block(RDocumentLineReader& reader, QString& keyword, QStringList& lines);
+
+    // The bytes savefile writes for this document.
+    QByteArray documentText() const;
+    // Where a line that would end its block is held ("the EQUATION script", ...), or empty.
+    QString lineThatEndsBlock() const;
+
     // --- stored in the document file ---
     std::array<QStringList, 5> scripts;      // index: Section
     QStringList symbolDefinition;
@@ -53,4 +78,9 @@ public:
     bool modified = false;
     RExcrusiveAccess lock;
     QStringList compileList;      // listing of the last compile
+
+private:
+    int readVersion3(RDocumentLineReader& reader);
+    int checkLoaded();
+    void takeContentFrom(RMORVDocument& other);
 };

@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName("MORV3");
 
     const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {"resave", cmdResave},
     };
 
     QStringList args = app.arguments().mid(1);

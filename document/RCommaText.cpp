@@ -1,0 +1,93 @@
+#include "document/RCommaText.h"
+
+namespace {
+bool needsQuotes(const QString& field)
+{
+    for (QChar c : field)
+        if (isBlankOrControl(c) || c == u'"' || c == u',')
+            return true;
+    return false;
+}
+}
+
+QString commaTextField(const QString& field)
+{
+    if (!needsQuotes(field))
+        return field;
+    QString quoted = field;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString commaTextJoin(const QStringList& fields)
+{
+    QString line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += u',';
+        line += commaTextField(fields[i]);
+    }
+    return line;
+}
+
+QStringList splitFields(const QString& line, bool commas)
+{
+    QStringList fields;
+    const qsizetype n = line.size();
+    qsizetype p = 0;
+    auto skipBlanks = [&] {
+        while (p < n && isBlankOrControl(line[p]))
+            ++p;
+    };
+    skipBlanks();
+    while (p < n) {
+        QString field;
+        if (line[p] == u'"') {
+            ++p;
+            while (p < n) {
+                if (line[p] == u'"') {
+                    if (p + 1 < n && line[p + 1] == u'"') {
+                        field += u'"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                field += line[p++];
+            }
+        } else {
+            const qsizetype start = p;
+            while (p < n && !isBlankOrControl(line[p]) && !(commas && line[p] == u','))
+                ++p;
+            field = line.mid(start, p - start);
+        }
+        fields.append(field);
+        skipBlanks();
+        if (commas && p < n && line[p] == u',') {
+            if (p + 1 == n)
+                fields.append(QString());
+            ++p;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && isBlankOrControl(text[b]))
+        ++b;
+    while (e > b && isBlankOrControl(text[e - 1]))
+        --e;
+    return text.mid(b, e - b);
+}
+
+QString trimRightBlanks(const QString& text)
+{
+    qsizetype e = text.size();
+    while (e > 0 && isBlankOrControl(text[e - 1]))
+        --e;
+    return text.left(e);
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// The lines of a decoded document file, read one after the other. Lines end with CR LF,
+// LF or CR; a terminator at the very end does not start another line.
+class RDocumentLineReader {
+public:
+    explicit RDocumentLineReader(const QString& text);
+    bool atEnd() const { return next >= lines.size(); }
+    // The next line; an empty string at the end.
+    QString readLine() { return atEnd() ? QString() : lines[next++]; }
+
+private:
+    QStringList lines;
+    qsizetype next = 0;
+};

@@ -1,0 +1,158 @@
+#include "document/RNumberText.h"
+#include "document/RCommaText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// Scientific form with 14 digits after the point, upper case, or INF/-INF/NAN.
+QString scientific14(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    QString text = QString::fromLatin1(buf, r.ptr - buf);
+    return text.toUpper();
+}
+
+}
+
+QString formatReal22(double value)
+{
+    return scientific14(value).rightJustified(22, u' ');
+}
+
+QString formatIntWidth(int value, int width)
+{
+    return QString::number(value).rightJustified(width, u' ');
+}
+
+QString fixedReal22(double value)
+{
+    const QString text = formatReal22(value);
+    return text.size() >= 22 && text[0] != u' ' ? u' ' + text : text;
+}
+
+QString fixedInt(int value, int width)
+{
+    const QString text = QString::number(value);
+    return text.size() >= width ? u' ' + text : text.rightJustified(width, u' ');
+}
+
+QString formatGeneral15(double value)
+{
+    if (std::isnan(value) || std::isinf(value))
+        return scientific14(value);
+    if (value == 0.0)
+        return QStringLiteral("0");
+    // Round to 15 significant digits once, then lay the digits out.
+    const QString sci = scientific14(value);   // [-]d.ddddddddddddddE[+-]xx
+    const bool negative = sci.startsWith(u'-');
+    const QString body = negative ? sci.mid(1) : sci;
+    const qsizetype ePos = body.indexOf(u'E');
+    QString digits = body.left(1) + body.mid(2, ePos - 2);
+    const int exponent = body.mid(ePos + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+
+    QString text;
+    if (exponent >= -5 && exponent <= 14) {
+        if (exponent >= 0) {
+            QString whole = digits.left(exponent + 1);
+            const QString fraction = digits.mid(exponent + 1);
+            while (whole.size() < exponent + 1)
+                whole += u'0';
+            text = fraction.isEmpty() ? whole : whole + u'.' + fraction;
+        } else {
+            text = QStringLiteral("0.") + QString(-exponent - 1, u'0') + digits;
+        }
+    } else {
+        text = digits.left(1);
+        if (digits.size() > 1)
+            text += u'.' + digits.mid(1);
+        text += u'E' + QString::number(exponent);
+    }
+    return negative ? u'-' + text : text;
+}
+
+bool parseReal(const QString& text, double& value)
+{
+    const QString t = trimBlanks(text);
+    qsizetype p = 0;
+    bool negative = false;
+    if (p < t.size() && (t[p] == u'+' || t[p] == u'-'))
+        negative = t[p++] == u'-';
+    const QString rest = t.mid(p);
+    if (rest.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0) {
+        value = negative ? -std::numeric_limits<double>::infinity()
+                         : std::numeric_limits<double>::infinity();
+        return true;
+    }
+    if (rest.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0) {
+        value = std::numeric_limits<double>::quiet_NaN();
+        return true;
+    }
+    // digits [. digits] | . digits, then an optional exponent
+    qsizetype q = 0;
+    int mantissaDigits = 0;
+    while (q < rest.size() && rest[q].unicode() >= '0' && rest[q].unicode() <= '9') { ++q; ++mantissaDigits; }
+    if (q < rest.size() && rest[q] == u'.') {
+        ++q;
+        while (q < rest.size() && rest[q].unicode() >= '0' && rest[q].unicode() <= '9') { ++q; ++mantissaDigits; }
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (q < rest.size() && (rest[q] == u'E' || rest[q] == u'e')) {
+        ++q;
+        if (q < rest.size() && (rest[q] == u'+' || rest[q] == u'-'))
+            ++q;
+        int exponentDigits = 0;
+        while (q < rest.size() && rest[q].unicode() >= '0' && rest[q].unicode() <= '9') { ++q; ++exponentDigits; }
+        if (exponentDigits == 0)
+            return false;
+    }
+    if (q != rest.size())
+        return false;
+    // strtod in the C locale would depend on LC_NUMERIC; from_chars does not. Results below
+    // the normal range (which from_chars may report as out of range) are still correct
+    // values, so only a true overflow is refused.
+    const QByteArray latin = rest.toLatin1();
+    double v = 0.0;
+    const auto r = std::from_chars(latin.constData(), latin.constData() + latin.size(), v,
+                                   std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range) {
+        bool ok = false;
+        v = rest.toDouble(&ok);   // QString::toDouble is locale independent
+        if (std::isinf(v))
+            return false;
+    } else if (r.ec != std::errc() || r.ptr != latin.constData() + latin.size()) {
+        return false;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+bool parseInt(const QString& text, int& value)
+{
+    const QString t = trimBlanks(text);
+    qsizetype p = 0;
+    if (p < t.size() && (t[p] == u'+' || t[p] == u'-'))
+        ++p;
+    if (p == t.size())
+        return false;
+    for (qsizetype q = p; q < t.size(); ++q)
+        if (t[q].unicode() < '0' || t[q].unicode() > '9')
+            return false;
+    bool ok = false;
+    const qlonglong v = t.toLongLong(&ok);
+    if (!ok || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}

@@ -1,0 +1,70 @@
+// Encodings of document files: UTF-8, and the old platform's code pages for ".MVS" files.
+#include "DocumentFixtures.h"
+#include "document/RAnsiCodePage.h"
+
+#include <QTemporaryDir>
+
+TEST(Encoding, CodePageOfTheUserLocale)
+{
+    struct Case { const char* locale; const char* codePage; };
+    const Case cases[] = {
+        {"ja_JP", "CP932"}, {"zh_CN", "CP936"}, {"zh_TW", "CP950"}, {"ko_KR", "CP949"},
+        {"ru_RU", "CP1251"}, {"uk_UA", "CP1251"}, {"pl_PL", "CP1250"}, {"el_GR", "CP1253"},
+        {"tr_TR", "CP1254"}, {"he_IL", "CP1255"}, {"ar_EG", "CP1256"}, {"lt_LT", "CP1257"},
+        {"vi_VN", "CP1258"}, {"th_TH", "CP874"}, {"de_DE", "CP1252"}, {"C", "CP1252"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(windowsCodePageFor(QLocale(QString::fromLatin1(c.locale))),
+                  QByteArray(c.codePage)) << c.locale;
+}
+
+TEST(Encoding, AnsiTextIsUtf8WhenValidElseTheLocaleCodePage)
+{
+    EXPECT_EQ(decodeAnsiText("caf\xC3\xA9", QLocale("ja_JP")), QString::fromUtf8("café"));
+    EXPECT_EQ(decodeAnsiText("\xEF\xBB\xBFx", QLocale::c()), QString("x"));
+    EXPECT_EQ(decodeAnsiText("caf\xE9", QLocale::c()), QString::fromUtf8("café"));
+    EXPECT_EQ(decodeAnsiText("\xCF\xF0\xE8", QLocale("ru_RU")), QString::fromUtf8("При"));
+    EXPECT_EQ(decodeAnsiText("\x93\xFA\x96\x7B", QLocale("ja_JP")), QString::fromUtf8("日本"));
+    // A byte the code page leaves undefined becomes a replacement character.
+    EXPECT_EQ(decodeAnsiText("a\x81z", QLocale::c()), QString::fromUtf8("a\uFFFDz"));
+}
+
+TEST(Encoding, OnlyTheExactMvsExtensionIsReadInTheAnsiCodePage)
+{
+    // Tests run in the C locale: the old platform's code page is then CP1252.
+    QTemporaryDir dir;
+    const QByteArray latin1 = "$MORV 03010000\r\n$DOMAIN\r\nx = 1 # caf\xE9\r\n$END\r\n";
+    struct Case { const char* name; QByteArray bytes; const char* line; };
+    const Case cases[] = {
+        {"a.MVS", latin1, "x = 1 # café"},
+        {"b.MVS", "\xEF\xBB\xBF$MORV 03010000\r\n$DOMAIN\r\n\xC3\xA9\r\n$END\r\n", "é"},
+        {"c.mvs", latin1, "x = 1 # caf\uFFFD"},
+        {"d.MV3", latin1, "x = 1 # caf\uFFFD"},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        writeBytes(path, c.bytes);
+        RMORVDocument doc;
+        ASSERT_EQ(doc.loadfile(path), 0) << c.name;
+        EXPECT_EQ(doc.scripts[RMORVDocument::Equation], QStringList{QString::fromUtf8(c.line)})
+            << c.name;
+    }
+}
+
+TEST(Encoding, NonAsciiTextRoundTripsAsUtf8)
+{
+    QTemporaryDir dir;
+    RMORVDocument doc;
+    doc.scripts[RMORVDocument::Initial] = {QString::fromUtf8("温度 = 1 # Größe")};
+    doc.inputData[0].label = QString::fromUtf8("начальный");
+    doc.mesh->segments.resize(1);
+    doc.mesh->points.resize(2);
+    doc.mesh->segments[0].endPoint = 1;
+    doc.mesh->segments[0].label = QString::fromUtf8("壁");
+    ASSERT_EQ(doc.savefile(dir.filePath("u.MV3")), 0);
+    EXPECT_TRUE(readBytes(dir.filePath("u.MV3")).contains("\xE5\xA3\x81"));
+    RMORVDocument back;
+    ASSERT_EQ(back.loadfile(dir.filePath("u.MV3")), 0);
+    EXPECT_EQ(back.scripts[RMORVDocument::Initial], doc.scripts[RMORVDocument::Initial]);
+    EXPECT_EQ(back.mesh->segments[0].label, doc.mesh->segments[0].label);
+}
