@@ -407,3 +407,40 @@ TEST_F(FileTest, HeadlessResaveIsByteIdentical)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 101);
 }
+
+TEST_F(FileTest, OneDimensionalGridWithoutTrianglesReadsBackAsAValidMesh)
+{
+    RMORVDocument doc;
+    SControlData& c = *doc.compiler->control;
+    c.PARMX = 1;
+    c.spaceDimension = 1;
+    RTriangleMesh& m = *doc.mesh;
+    m.groupCount = 1;
+    m.points.resize(2);
+    m.points[1].x = 1.0;
+    m.points[0].region = 1;
+    m.points[1].region = 2;
+    m.points[0].connections = {0};
+    m.points[1].connections = {0};
+    m.segments.resize(1);
+    m.segments[0].endPoint = 1;
+    m.segments[0].division = 2;
+    m.gridPoints.resize(6);
+    for (int i = 3; i < 6; ++i) {
+        m.gridPoints[i].x = 0.5 * (i - 3);
+        m.gridPoints[i].nodeKind = 2;
+    }
+    m.gridPoints[3].neighbours = {4};
+    m.gridPoints[4].neighbours = {3, 5};
+    m.gridPoints[5].neighbours = {4};
+    m.meshState = 2;
+    doc.compiler->INTEGRAL1 = {SIntegral{"ends", {3, -3, 5}}};
+    ASSERT_EQ(doc.savefile(path("line.MV3")), 0);
+    EXPECT_TRUE(readBytes(path("line.MV3")).contains("$CELL_TRIANGLE\r\n$END\r\n"));
+    RMORVDocument back;
+    ASSERT_EQ(back.loadfile(path("line.MV3")), 0);
+    EXPECT_EQ(back.mesh->meshState, 2);
+    EXPECT_EQ(back.meshCheck1D, 0);
+    EXPECT_EQ(back.compiler->control->spaceDimension, 1);
+    expectSameStoredContent(doc, back);
+}
