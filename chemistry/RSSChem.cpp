@@ -81,6 +81,8 @@ void RSSChem::releaseSpecies()
     work1_.clear();
     work2_.clear();
     workMatrix_.clear();
+    mixW4_.clear();
+    mixWF_.clear();
 }
 
 void RSSChem::releaseTransport()
@@ -102,6 +104,13 @@ void RSSChem::makeWorkArrays()
     work1_.assign(k, 0.0);
     work2_.assign(k, 0.0);
     workMatrix_.assign(k * k, 0.0);
+    mixW4_.assign(k * k, 0.0);
+    mixWF_.assign(k * k, 0.0);
+    for (size_t j = 0; j < k; ++j)
+        for (size_t i = 0; i < k; ++i) {
+            mixW4_[j * k + i] = std::pow(wt_[i] / wt_[j], 0.25);
+            mixWF_[j * k + i] = std::sqrt(wt_[j] / wt_[i] + 1.0);
+        }
 }
 
 double RSSChem::CKAWTM(const std::string& symbol) const

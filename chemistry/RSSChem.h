@@ -58,7 +58,8 @@ public:
     int CKINIT();
 
     // The chemistry block of the solver data file. CKGlobalSave writes its lines (without line
-    // ends into the list, or each ended by eol into the stream). CKGlobalLoad reads a block into a
+    // ends into the list, or each ended by eol into the stream); the transport lines only when
+    // withTransport is non-zero and the data set has fits. CKGlobalLoad reads a block into a
     // data set in status 0 and sets status 3; it returns 0, or 1 for a malformed block (a
     // missing line, too few fields, a field that is no number, dimensions other than 3, 5, 6, 7,
     // 14, an element count below 0 or a species count below 1). It never throws.
@@ -142,8 +143,12 @@ public:
     static double INTERP(double x, const double X[3], const double Y[3]);
     double OMEGXX(int n, double tStar, double dStar);
     static double PARKER(double T, double epsOverK);
-    // Least-squares fit by orthogonal polynomials. A must hold at least 3 * (MAXDEG + 1) + 1
-    // doubles. Result 1 success, 2 invalid input, 3 accuracy EPS > 0 not reached by MAXDEG.
+    // Least-squares fit by orthogonal polynomials. W null or W[0] < 0 asks for unit weights.
+    // EPS = 0 fits degree MAXDEG; EPS > 0 the lowest degree whose rms error is at most EPS. On
+    // return EPS is the rms error. A must hold 3 * (MAXDEG + 1) + 2 doubles; R (may be null)
+    // receives the fitted values. Result 1 success; 2 invalid input (no points, MAXDEG < 0,
+    // fewer distinct X than MAXDEG + 1, a weight not above 0, a value that is not finite, EPS < 0:
+    // the statistical degree selection is not provided); 3 EPS > 0 not reached by MAXDEG.
     static int POLFIT(int N, const double* X, const double* Y, const double* W, int MAXDEG, int& NDEG,
                       double& EPS, double* R, double* A);
     static int DP1VLU(int L, int NDER, double X, double& YFIT, double* YP, const double* A);
@@ -265,4 +270,6 @@ private:
     std::vector<double> propIn_, propOut_;
     // Work arrays of the mixture transport routines, sized with the species count.
     mutable std::vector<double> work1_, work2_, workMatrix_;
+    // Weight factors of the viscosity mixing rule, (Wk/Wj)^0.25 and sqrt(Wj/Wk + 1), row j.
+    std::vector<double> mixW4_, mixWF_;
 };

@@ -53,7 +53,9 @@ void RSSChem::CKGlobalSave(std::vector<std::string>& lines, int withTransport) c
     lines.push_back(eLine(tMid_.data(), k));
     lines.push_back(eLine(tHigh_.data(), k));
     for (size_t s = 0; s < k; ++s) lines.push_back(eLine(&coef_[s * 14], 14));
-    if (withTransport != 0 && kk_ >= 1) {
+    // Without fits (a data set that was not fitted) there is nothing to write; the reader of
+    // such a block with the transport flag then refuses it instead of running on garbage.
+    if (withTransport != 0 && kk_ >= 1 && hasTransportFits()) {
         for (size_t s = 0; s < k; ++s) lines.push_back(eLine(&cond_[s * 4], 4));
         for (size_t s = 0; s < k; ++s) lines.push_back(eLine(&visc_[s * 4], 4));
         for (size_t s = 0; s < k; ++s) lines.push_back(eLine(&diff_[s * k * 4], 4 * k));

@@ -48,11 +48,18 @@ TEST(ChemistryBlock, LinesOfAThermoBlock)
     EXPECT_EQ(lines[9].size(), 14u * 22u);
     EXPECT_EQ(lines[9].substr(0, 44), "  3.50000000000000E+00  2.00000000000000E-04");
 
-    // With the transport flag but no fits the data set still writes only what it has: the
-    // caller passes the flag only after a successful fitting.
     std::ostringstream out;
     chem->CKGlobalSave(out, 0);
     EXPECT_EQ(out.str().substr(0, 5), "2,3\r\n");
+
+    // A data set without fits asked for transport lines writes none (it used to read past the
+    // end of the empty fits); the block then fails to load with the transport flag.
+    std::vector<std::string> asked;
+    chem->CKGlobalSave(asked, 1);
+    EXPECT_EQ(asked, lines);
+    int result = -1;
+    load(asked, 1, &result);
+    EXPECT_EQ(result, 1);
 }
 
 TEST(ChemistryBlock, RoundTripReproducesThermoRoutines)
@@ -137,4 +144,71 @@ TEST(ChemistryBlock, MalformedBlocksAreRefused)
         EXPECT_EQ(result, 1) << c.what;
         EXPECT_EQ(loaded->GetCKStatus(), 3) << c.what;
     }
+}
+
+namespace {
+
+std::unique_ptr<RSSChem> fittedSet(const std::string& species)
+{
+    auto chem = makeChem("ELEM N O H AR END\nSPEC " + species + " END\n", dataPath("public_therm.dat"),
+                         dataPath("public_tran.dat"));
+    EXPECT_EQ(chem->interpret(), 0) << joined(chem->GetErrText());
+    EXPECT_EQ(chem->tranfit(), 0) << joined(chem->GetErrText());
+    return chem;
+}
+
+} // namespace
+
+TEST(ChemistryBlock, TransportRoundTrip)
+{
+    auto chem = fittedSet("N2 H2 H2O");
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 1);
+    ASSERT_EQ(lines.size(), 9u + 3u + 4u * 3u);
+    EXPECT_EQ(lines[0], "4,3");
+    EXPECT_EQ(lines[20].size(), 4u * 3u * 22u);
+    int result = -1;
+    auto loaded = load(lines, 1, &result);
+    ASSERT_EQ(result, 0);
+    ASSERT_TRUE(loaded->hasTransportFits());
+    auto same15 = [](const std::vector<double>& a, const std::vector<double>& b, const char* what) {
+        ASSERT_EQ(a.size(), b.size()) << what;
+        for (size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 5e-15 * std::fabs(b[i])) << what << i;
+    };
+    same15(loaded->conductivityFits(), chem->conductivityFits(), "conductivity");
+    same15(loaded->viscosityFits(), chem->viscosityFits(), "viscosity");
+    same15(loaded->diffusionFits(), chem->diffusionFits(), "diffusion");
+    same15(loaded->thermalDiffusionFits(), chem->thermalDiffusionFits(), "thermal diffusion");
+    // Light species rows first: H2 is the one light species.
+    EXPECT_EQ(chem->thermalDiffusionFits()[(0 * 3 + 1) * 4], 0.0);
+    EXPECT_NE(chem->thermalDiffusionFits()[(0 * 3 + 0) * 4], 0.0);
+
+    const double x[3] = {0.7, 0.2, 0.1};
+    for (double T : {350.0, 1200.0, 2800.0}) {
+        auto rel = [](double a, double b) { return std::fabs(a - b) / std::fabs(b); };
+        EXPECT_LT(rel(loaded->MCAVIS(T, x), chem->MCAVIS(T, x)), 1e-12);
+        EXPECT_LT(rel(loaded->MCACON(T, x), chem->MCACON(T, x)), 1e-12);
+        double a[3], b[3];
+        chem->MCADIF(2e6, T, x, a);
+        loaded->MCADIF(2e6, T, x, b);
+        for (int k = 0; k < 3; ++k) EXPECT_LT(rel(b[k], a[k]), 1e-12);
+        EXPECT_LT(rel(loaded->CKHBMS(T, x), chem->CKHBMS(T, x)), 1e-13);
+        EXPECT_LT(rel(loaded->CKCPBS(T, x), chem->CKCPBS(T, x)), 1e-13);
+    }
+
+    // Loading with the transport flag 0 reads lines 1 to 10 only and leaves the rest unread.
+    std::istringstream in(joined(lines));
+    RSSChem thermoOnly(1, nullptr, "", "", "", "");
+    ASSERT_EQ(thermoOnly.CKGlobalLoad(in, 0), 0);
+    EXPECT_FALSE(thermoOnly.hasTransportFits());
+    std::string next;
+    std::getline(in, next);
+    EXPECT_EQ(next, lines[12]);
+
+    // A transport line with too few fields is refused.
+    std::vector<std::string> cut = lines;
+    cut[18] = cut[18].substr(0, 22 * 7);
+    auto broken = load(cut, 1, &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(broken->hasTransportFits());
 }
