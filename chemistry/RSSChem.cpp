@@ -109,7 +109,7 @@ void RSSChem::makeWorkArrays()
     for (size_t j = 0; j < k; ++j)
         for (size_t i = 0; i < k; ++i) {
             mixW4_[j * k + i] = std::pow(wt_[i] / wt_[j], 0.25);
-            mixWF_[j * k + i] = std::sqrt(wt_[j] / wt_[i] + 1.0);
+            mixWF_[j * k + i] = 0.353553390593274 / std::sqrt(wt_[j] / wt_[i] + 1.0);
         }
 }
 

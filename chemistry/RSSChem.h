@@ -270,6 +270,7 @@ private:
     std::vector<double> propIn_, propOut_;
     // Work arrays of the mixture transport routines, sized with the species count.
     mutable std::vector<double> work1_, work2_, workMatrix_;
-    // Weight factors of the viscosity mixing rule, (Wk/Wj)^0.25 and sqrt(Wj/Wk + 1), row j.
+    // Weight factors of the viscosity mixing rule, row j: (Wk/Wj)^0.25 and
+    // 0.353553390593274 / sqrt(Wj/Wk + 1).
     std::vector<double> mixW4_, mixWF_;
 };

@@ -31,17 +31,18 @@ void RSSChem::MCSCON(double T, double* cond) const
 double RSSChem::MCAVIS(double T, const double* x)
 {
     double* eta = work1_.data();
-    double* sqrtEta = work2_.data();
+    double* invSqrtEta = work2_.data();
     MCSVIS(T, eta);
-    for (int k = 0; k < kk_; ++k) sqrtEta[k] = std::sqrt(eta[k]);
+    for (int k = 0; k < kk_; ++k) invSqrtEta[k] = 1.0 / std::sqrt(eta[k]);
     double result = 0.0;
     for (int j = 0; j < kk_; ++j) {
         double s = 0.0;
+        const double sqrtEtaJ = std::sqrt(eta[j]);
         const double* w4 = &mixW4_[static_cast<size_t>(j) * kk_];
         const double* wf = &mixWF_[static_cast<size_t>(j) * kk_];
         for (int k = 0; k < kk_; ++k) {
-            double a = 1.0 + sqrtEta[j] / sqrtEta[k] * w4[k];
-            s += x[k] * a * a * 0.353553390593274 / wf[k];
+            double a = 1.0 + sqrtEtaJ * invSqrtEta[k] * w4[k];
+            s += x[k] * a * a * wf[k];
         }
         result += x[j] * eta[j] / s;
     }
