@@ -11,10 +11,11 @@ const double kTStar[kRowsT] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0,
                                14.0, 16.0, 18.0, 20.0, 25.0, 30.0, 35.0, 40.0, 50.0, 75.0, 100.0};
 const double kDStar[kColsD] = {0.0, 0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 2.5};
 
-// Omega(1,1)* and Omega(2,2)* of the Stockmayer potential as tabulated by L. Monchick and
-// E. A. Mason, J. Chem. Phys. 35, 1676 (1961), rows by T*, columns by delta*. The delta* = 0
-// columns are the Lennard-Jones 12-6 values and are checked in the tests against an
-// independent correlation of those; the polar columns are as published.
+// Omega(1,1)* and Omega(2,2)* of the Stockmayer potential, rows by T*, columns by delta*,
+// transcribed from the tables of L. Monchick and E. A. Mason, J. Chem. Phys. 35, 1676 (1961).
+// The delta* = 0 columns are the Lennard-Jones 12-6 values (Omega(2,2)* at T* = 1.2 to 2.5 as
+// in the Lennard-Jones tables of Hirschfelder, Curtiss and Bird, 1954); the tests check them
+// against an independent correlation and check that every column falls with T*.
 const double kOmega11[kRowsT][kColsD] = {
     {4.008, 4.002, 4.655, 5.52, 6.454, 8.214, 9.824, 11.31},
     {3.130, 3.164, 3.355, 3.721, 4.198, 5.23, 6.225, 7.160},

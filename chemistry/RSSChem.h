@@ -60,7 +60,8 @@ public:
     // The chemistry block of the solver data file. CKGlobalSave writes its lines (without line
     // ends into the list, or each ended by eol into the stream); the transport lines only when
     // withTransport is non-zero and the data set has fits. CKGlobalLoad reads a block into a
-    // data set in status 0 and sets status 3; it returns 0, or 1 for a malformed block (a
+    // data set in status 0 and sets status 3 (in another status it returns 1 and changes nothing);
+    // it returns 0, or 1 for a malformed block (a
     // missing line, too few fields, a field that is no number, dimensions other than 3, 5, 6, 7,
     // 14, an element count below 0 or a species count below 1). It never throws.
     void CKGlobalSave(std::vector<std::string>& lines, int withTransport) const;

@@ -78,6 +78,8 @@ int RSSChem::CKGlobalLoad(std::istream& in, int withTransport)
 
 int RSSChem::CKGlobalLoad(RChemLineReader& in, int withTransport)
 {
+    // Only a fresh data set is filled; loading over interpreted data would mix the two.
+    if (ckStatus_ != 0) return 1;
     ckStatus_ = 3;
     std::vector<double> v;
 

@@ -212,3 +212,15 @@ TEST(ChemistryBlock, TransportRoundTrip)
     EXPECT_EQ(result, 1);
     EXPECT_FALSE(broken->hasTransportFits());
 }
+
+TEST(ChemistryBlock, LoadFillsOnlyAFreshDataSet)
+{
+    // Loading over an interpreted data set would mix its names with another block's numbers.
+    auto chem = smallSet();
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 0);
+    std::istringstream in(joined(lines));
+    EXPECT_EQ(chem->CKGlobalLoad(in, 0), 1);
+    EXPECT_EQ(chem->GetCKStatus(), 1);
+    EXPECT_EQ(chem->speciesNames().size(), 3u);
+}

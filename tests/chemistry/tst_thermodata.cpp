@@ -204,3 +204,18 @@ TEST(ThermoData, DataBaseListing)
     EXPECT_EQ(entries[4].head.elements[0].symbol, "AR");
     EXPECT_FALSE(readThermoDataBase(std::string("/nonexistent/therm.dat"), entries));
 }
+
+TEST(ThermoData, ExtraThermoFileComesBeforeDataBase)
+{
+    // The extra file has records from its first line on; its record wins over the data base's.
+    TempFile extra(record("H2", "H   2", 'G', "250", "4000", "900", kHigh, kLow));
+    TempFile db(dataBase(record("H2", "H   2", 'G', "", "", "", kOther, kOther)
+                         + record("O2", "O   2", 'G', "", "", "", kOther, kOther)));
+    std::vector<std::string> input = linesOf("ELEM H O END\nSPEC H2 O2 END\n");
+    RSSChem chem(1, &input, db.path(), "", extra.path(), "");
+    ASSERT_EQ(chem.interpret(), 0) << joined(chem.GetErrText());
+    EXPECT_EQ(chem.coefficientSets()[0], 3.5);
+    EXPECT_EQ(chem.lowTemperatures()[0], 250.0);
+    EXPECT_EQ(chem.coefficientSets()[14], 4.0);
+    EXPECT_EQ(chem.lowTemperatures()[1], 300.0);
+}
