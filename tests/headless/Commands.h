@@ -4,3 +4,4 @@
 // One function per command; args are the command's own arguments (without the command name).
 // Each returns the process exit status.
 int cmdResave(const QStringList& args);
+int cmdCompile(const QStringList& args);
