@@ -10,6 +10,31 @@ void trimRawEnd(QString& raw)
     raw.truncate(n);
 }
 
+// Length in UTF-16 units (1, or 2 for a surrogate pair) of the code point at pos when it is a
+// letter or a decimal digit as the test asks, else 0. Letters and digits beyond the first
+// 65536 code points come as surrogate pairs and must not be split.
+template <typename Test>
+int codePointLength(const QString& text, int pos, Test test)
+{
+    const int n = text.size();
+    if (pos < 0 || pos >= n)
+        return 0;
+    const QChar c = text.at(pos);
+    if (c.isHighSurrogate() && pos + 1 < n && text.at(pos + 1).isLowSurrogate())
+        return test(QChar::surrogateToUcs4(c, text.at(pos + 1))) ? 2 : 0;
+    return test(c.unicode()) ? 1 : 0;
+}
+
+int letterLength(const QString& text, int pos)
+{
+    return codePointLength(text, pos, [](char32_t u) { return QChar::isLetter(u); });
+}
+
+int digitLength(const QString& text, int pos)
+{
+    return codePointLength(text, pos, [](char32_t u) { return QChar::isDigit(u); });
+}
+
 bool isExponentLetter(QChar c)
 {
     return c == u'D' || c == u'E' || c == u'd' || c == u'e';
@@ -51,8 +76,8 @@ int getNumber(const QString& text, int pos, int* kind, int inFraction, int inExp
 {
     const int n = text.size();
     int p = pos;
-    while (p < n && text.at(p).isDigit())
-        ++p;
+    while (int len = digitLength(text, p))
+        p += len;
     *kind = inFraction ? TokReal : TokInteger;
     if (p >= n)
         return p;
@@ -61,7 +86,7 @@ int getNumber(const QString& text, int pos, int* kind, int inFraction, int inExp
         if (inExponent || p == n - 1)
             return p;
         const QChar next = text.at(p + 1);
-        if (next.isDigit())
+        if (digitLength(text, p + 1))
             return getNumber(text, p + 1, kind, 1, 1);
         if (next == u'+' || next == u'-') {
             if (p + 1 == n - 1)
@@ -88,11 +113,20 @@ int getToken(const QString& text, int pos, QString& token, int* kind)
     const QChar c = text.at(pos);
     const QChar next = pos + 1 < n ? text.at(pos + 1) : QChar();
     int end = pos + 1;
-    if (c.isLetter()) {
-        while (end < n && (text.at(end).isLetter() || text.at(end).isDigit() || text.at(end) == u'_'))
-            ++end;
+    if (const int first = letterLength(text, pos)) {
+        end = pos + first;
+        for (;;) {
+            int len = letterLength(text, end);
+            if (!len)
+                len = digitLength(text, end);
+            if (!len && end < n && text.at(end) == u'_')
+                len = 1;
+            if (!len)
+                break;
+            end += len;
+        }
         *kind = TokIdentifier;
-    } else if (c.isDigit() || (c == u'.' && next.isDigit())) {
+    } else if (digitLength(text, pos) || (c == u'.' && digitLength(text, pos + 1))) {
         end = getNumber(text, pos, kind, 0, 0);
     } else {
         switch (c.unicode()) {
@@ -123,6 +157,9 @@ int getToken(const QString& text, int pos, QString& token, int* kind)
             break;
         default:
             *kind = TokOther;
+            // One character, also when it takes a surrogate pair.
+            if (c.isHighSurrogate() && next.isLowSurrogate())
+                end = pos + 2;
             break;
         }
     }

@@ -69,6 +69,17 @@ TEST(Scanner, UnicodeLettersAndDigitsAreClassified)
                   {QString::fromUtf8("\u0661\u0662"), TokInteger}}));
 }
 
+// Regression: a letter or digit beyond the first 65536 code points (a surrogate pair) must stay
+// whole inside a name instead of splitting it into stray characters.
+TEST(Scanner, SurrogatePairsStayWhole)
+{
+    EXPECT_EQ(scanAll(QString::fromUtf8("\U0001D465\U0001D7D9_1+\U0001F600")),
+              (std::vector<std::pair<QString, int>>{
+                  {QString::fromUtf8("\U0001D465\U0001D7D9_1"), TokIdentifier},
+                  {"+", TokPlus},
+                  {QString::fromUtf8("\U0001F600"), TokOther}}));
+}
+
 TEST(Scanner, GetTokenAtOrPastEnd)
 {
     QString token = "junk";
