@@ -12,6 +12,60 @@
 #include <vector>
 
 namespace {
+
+// Regularised incomplete beta function I_x(a, b) by its continued fraction.
+double betaContinuedFraction(double a, double b, double x)
+{
+    const double tiny = 1e-300;
+    double c = 1.0, d = 1.0 - (a + b) * x / (a + 1.0);
+    if (std::fabs(d) < tiny) d = tiny;
+    d = 1.0 / d;
+    double h = d;
+    for (int m = 1; m <= 300; ++m) {
+        double m2 = 2.0 * m;
+        double aa = m * (b - m) * x / ((a + m2 - 1.0) * (a + m2));
+        d = 1.0 + aa * d;
+        if (std::fabs(d) < tiny) d = tiny;
+        c = 1.0 + aa / c;
+        if (std::fabs(c) < tiny) c = tiny;
+        d = 1.0 / d;
+        h *= d * c;
+        aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + m2 + 1.0));
+        d = 1.0 + aa * d;
+        if (std::fabs(d) < tiny) d = tiny;
+        c = 1.0 + aa / c;
+        if (std::fabs(c) < tiny) c = tiny;
+        d = 1.0 / d;
+        double del = d * c;
+        h *= del;
+        if (std::fabs(del - 1.0) < 1e-15) break;
+    }
+    return h;
+}
+
+double incompleteBeta(double a, double b, double x)
+{
+    if (x <= 0.0) return 0.0;
+    if (x >= 1.0) return 1.0;
+    double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x)
+                            + b * std::log(1.0 - x));
+    if (x < (a + 1.0) / (a + b + 2.0)) return front * betaContinuedFraction(a, b, x) / a;
+    return 1.0 - front * betaContinuedFraction(b, a, 1.0 - x) / b;
+}
+
+// The value that an F(d1, d2) variable exceeds with probability level.
+double fCritical(double level, double d1, double d2)
+{
+    double lo = 0.0, hi = 1e8;
+    for (int i = 0; i < 200; ++i) {
+        double f = 0.5 * (lo + hi);
+        double cdf = incompleteBeta(0.5 * d1, 0.5 * d2, d1 * f / (d1 * f + d2));
+        if (cdf < 1.0 - level) lo = f;
+        else hi = f;
+    }
+    return 0.5 * (lo + hi);
+}
+
 struct FitLayout {
     int maxdeg;
     const double* alpha;
@@ -27,7 +81,15 @@ struct FitLayout {
 int RSSChem::POLFIT(int N, const double* X, const double* Y, const double* W, int MAXDEG, int& NDEG,
                     double& EPS, double* R, double* A)
 {
-    if (N < 1 || MAXDEG < 0 || EPS < 0.0) return 2;
+    if (N < 1 || MAXDEG < 0) return 2;
+    // A negative EPS asks for the statistical choice of the degree: an F test at the level
+    // nearest to |EPS| of 0.01, 0.05 and 0.10 on each added degree.
+    double level = 0.0;
+    if (EPS < 0.0) {
+        double e = -EPS;
+        level = std::fabs(e - 0.01) <= std::fabs(e - 0.05) ? 0.01 : (std::fabs(e - 0.05) <= std::fabs(e - 0.10) ? 0.05 : 0.10);
+        if (MAXDEG + 2 > N) return 2; // the last test needs a degree of freedom left
+    }
     std::vector<double> w(static_cast<size_t>(N), 1.0);
     if (W && W[0] >= 0.0) {
         for (int i = 0; i < N; ++i) {
@@ -51,8 +113,10 @@ int RSSChem::POLFIT(int N, const double* X, const double* Y, const double* W, in
         res(Y, Y + N), next(static_cast<size_t>(N));
     double sumW = 0.0;
     for (int i = 0; i < N; ++i) sumW += w[i];
-    double normPrev = 1.0, rms = 0.0;
+    double normPrev = 1.0, rms = 0.0, ssPrev = 0.0;
     int result = 1, deg = MAXDEG;
+    std::vector<double> ssOf(static_cast<size_t>(MAXDEG + 1), 0.0);
+    int lastSignificant = 0;
     for (int j = 0; j <= MAXDEG; ++j) {
         double norm = 0.0, sxp = 0.0, srp = 0.0;
         for (int i = 0; i < N; ++i) {
@@ -69,6 +133,16 @@ int RSSChem::POLFIT(int N, const double* X, const double* Y, const double* W, in
             res[i] -= c[j] * p[i];
             ss += w[i] * res[i] * res[i];
         }
+        if (level > 0.0) {
+            ssOf[j] = ss;
+            // Is degree j a significant improvement over degree j - 1?
+            if (j > 0) {
+                double dof = N - j - 1.0;
+                double f = ss > 0.0 ? (ssPrev - ss) / (ss / dof) : HUGE_VAL;
+                if (f >= fCritical(level, 1.0, dof)) lastSignificant = j;
+            }
+        }
+        ssPrev = ss;
         rms = std::sqrt(ss / sumW);
         if (EPS > 0.0 && rms <= EPS) {
             deg = j;
@@ -80,14 +154,25 @@ int RSSChem::POLFIT(int N, const double* X, const double* Y, const double* W, in
         normPrev = norm;
     }
     if (EPS > 0.0 && rms > EPS) result = 3;
+    if (level > 0.0) {
+        // The highest degree whose addition was significant; the higher terms are dropped.
+        deg = lastSignificant;
+        rms = std::sqrt(ssOf[deg] / sumW);
+        if (deg == MAXDEG) result = 4; // a higher degree might still improve the fit
+    }
     for (int j = 0; j <= deg; ++j)
         if (!std::isfinite(alpha[j]) || !std::isfinite(beta[j]) || !std::isfinite(c[j])) return 2;
     for (int j = deg + 1; j <= MAXDEG; ++j) alpha[j] = beta[j] = c[j] = 0.0;
     NDEG = deg;
     A[0] = deg;
     EPS = rms;
-    if (R)
-        for (int i = 0; i < N; ++i) R[i] = Y[i] - res[i];
+    if (R) {
+        if (deg == MAXDEG || level == 0.0) {
+            for (int i = 0; i < N; ++i) R[i] = Y[i] - res[i];
+        } else {
+            for (int i = 0; i < N; ++i) DP1VLU(deg, 0, X[i], R[i], nullptr, A);
+        }
+    }
     return result;
 }
 

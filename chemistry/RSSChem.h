@@ -145,11 +145,13 @@ public:
     double OMEGXX(int n, double tStar, double dStar);
     static double PARKER(double T, double epsOverK);
     // Least-squares fit by orthogonal polynomials. W null or W[0] < 0 asks for unit weights.
-    // EPS = 0 fits degree MAXDEG; EPS > 0 the lowest degree whose rms error is at most EPS. On
-    // return EPS is the rms error. A must hold 3 * (MAXDEG + 1) + 2 doubles; R (may be null)
-    // receives the fitted values. Result 1 success; 2 invalid input (no points, MAXDEG < 0,
-    // fewer distinct X than MAXDEG + 1, a weight not above 0, a value that is not finite, EPS < 0:
-    // the statistical degree selection is not provided); 3 EPS > 0 not reached by MAXDEG.
+    // EPS = 0 fits degree MAXDEG; EPS > 0 the lowest degree whose rms error is at most EPS;
+    // EPS < 0 the highest degree whose addition an F test at the level nearest to |EPS| of
+    // 0.01, 0.05, 0.10 finds significant. On return EPS is the rms error. A must
+    // hold 3 * (MAXDEG + 1) + 2 doubles; R (may be null) receives the fitted values. Result 1
+    // success; 2 invalid input (no points, MAXDEG < 0, fewer distinct X than MAXDEG + 1, a weight
+    // not above 0, a value that is not finite); 3 EPS > 0 not reached by MAXDEG; 4 EPS < 0 and
+    // degree MAXDEG still significant (the MAXDEG fit is returned).
     static int POLFIT(int N, const double* X, const double* Y, const double* W, int MAXDEG, int& NDEG,
                       double& EPS, double* R, double* A);
     static int DP1VLU(int L, int NDER, double X, double& YFIT, double* YP, const double* A);

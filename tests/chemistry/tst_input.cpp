@@ -65,6 +65,28 @@ TEST(ChemistryInput, WordCodes)
     }
 }
 
+TEST(ChemistryInput, LineOperations)
+{
+    auto chem = makeChem("ab\n\n   ! only a comment\ncd ! tail\n");
+    char c = 0;
+    EXPECT_EQ(chem->PeekLetter(c), 0);
+    EXPECT_EQ(c, 'a');
+    EXPECT_EQ(chem->ProceedLetter(), 0);
+    EXPECT_EQ(chem->ProceedLetter(), 1); // past "b": start of the empty second line
+    std::string line;
+    // LineInput passes over the empty and the comment-only line and returns the line cut at "!".
+    EXPECT_EQ(chem->LineInput(line), 0);
+    EXPECT_EQ(line, "cd ");
+    EXPECT_EQ(chem->LineInput(line), 2);
+    EXPECT_EQ(chem->PeekLetter(c), 2);
+
+    auto two = makeChem("x\ny\n");
+    EXPECT_EQ(two->NewLine(), 0);
+    EXPECT_EQ(two->PeekLetter(c), 0);
+    EXPECT_EQ(c, 'y');
+    EXPECT_EQ(two->NewLine(), 2);
+}
+
 TEST(ChemistryInput, BlockItems)
 {
     struct Case {

@@ -168,6 +168,37 @@ TEST(PolynomialFit, RecoversACubicAndReportsItsErrors)
     EXPECT_EQ(RSSChem::POLFIT(0, x, y, w, 3, ndeg, eps, nullptr, A), 2);
 }
 
+TEST(PolynomialFit, StatisticalDegreeSelection)
+{
+    // A quadratic with small scatter: the F test keeps degree 2 and rejects the higher ones,
+    // although the linear term alone is no improvement over a constant here.
+    double x[40], y[40], A[32];
+    unsigned state = 12345u;
+    for (int i = 0; i < 40; ++i) {
+        state = state * 1103515245u + 12345u;
+        double noise = ((state >> 8) % 20001) / 10000.0 - 1.0;
+        x[i] = 0.1 * i;
+        y[i] = 1.0 + 2.0 * x[i] - 0.5 * x[i] * x[i] + 0.01 * noise;
+    }
+    int ndeg = -1;
+    double eps = -0.05;
+    double fitted[40];
+    ASSERT_EQ(RSSChem::POLFIT(40, x, y, nullptr, 6, ndeg, eps, fitted, A), 1);
+    EXPECT_EQ(ndeg, 2);
+    EXPECT_GT(eps, 0.001);
+    EXPECT_LT(eps, 0.01);
+    double tc[3];
+    RSSChem::PCOEF(2, 0.0, tc, A);
+    EXPECT_NEAR(tc[2], -0.5, 0.01);
+    double ss = 0.0;
+    for (int i = 0; i < 40; ++i) ss += (y[i] - fitted[i]) * (y[i] - fitted[i]);
+    EXPECT_NEAR(std::sqrt(ss / 40), eps, 1e-12);
+    // Degree MAXDEG still significant: code 4 with the MAXDEG fit.
+    eps = -0.01;
+    EXPECT_EQ(RSSChem::POLFIT(40, x, y, nullptr, 2, ndeg, eps, nullptr, A), 4);
+    EXPECT_EQ(ndeg, 2);
+}
+
 TEST(TransportFit, PublishedReferenceData)
 {
     auto chem = fitted();
