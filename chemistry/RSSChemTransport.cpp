@@ -2,9 +2,13 @@
 // rules. They allocate nothing; the work arrays belong to the data set.
 #include "chemistry/RSSChem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
+const double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
 inline double cubic(const double* c, double x)
 {
     return ((c[3] * x + c[2]) * x + c[1]) * x + c[0];
@@ -16,20 +20,32 @@ void RSSChem::MCEVAL(double x, int kk, int nCoef, const double* fits, double* ou
     for (int k = 0; k < kk; ++k) out[k] = HORNER(nCoef, fits + static_cast<size_t>(k) * nCoef, x);
 }
 
+// A data set without transport fits (a block loaded without them) answers every transport
+// query with a value that is not a number instead of reading fits it does not have.
+
 void RSSChem::MCSVIS(double T, double* visc) const
 {
+    if (!hasTransportFits()) {
+        std::fill(visc, visc + kk_, kNoValue);
+        return;
+    }
     double lnT = std::log(T);
     for (int k = 0; k < kk_; ++k) visc[k] = std::exp(cubic(&visc_[static_cast<size_t>(k) * 4], lnT));
 }
 
 void RSSChem::MCSCON(double T, double* cond) const
 {
+    if (!hasTransportFits()) {
+        std::fill(cond, cond + kk_, kNoValue);
+        return;
+    }
     double lnT = std::log(T);
     for (int k = 0; k < kk_; ++k) cond[k] = std::exp(cubic(&cond_[static_cast<size_t>(k) * 4], lnT));
 }
 
 double RSSChem::MCAVIS(double T, const double* x)
 {
+    if (!hasTransportFits()) return kNoValue;
     double* eta = work1_.data();
     double* invSqrtEta = work2_.data();
     MCSVIS(T, eta);
@@ -51,6 +67,7 @@ double RSSChem::MCAVIS(double T, const double* x)
 
 double RSSChem::MCACON(double T, const double* x)
 {
+    if (!hasTransportFits()) return kNoValue;
     double* lambda = work1_.data();
     MCSCON(T, lambda);
     double sum = 0.0, sumInv = 0.0;
@@ -97,6 +114,10 @@ void RSSChem::MCEDIF(double T, int nCoef, int kk, const double* x, const double*
 
 void RSSChem::MCADIF(double P, double T, const double* x, double* d)
 {
+    if (!hasTransportFits()) {
+        std::fill(d, d + kk_, kNoValue);
+        return;
+    }
     MCEDIF(T, 4, kk_, x, diff_.data(), wt_.data(), small_, work1_.data(), workMatrix_.data(), d);
     double f = P0_ / P;
     for (int k = 0; k < kk_; ++k) d[k] *= f;
@@ -104,6 +125,10 @@ void RSSChem::MCADIF(double P, double T, const double* x, double* d)
 
 void RSSChem::MCSDIF(double P, double T, double* djk) const
 {
+    if (!hasTransportFits()) {
+        std::fill(djk, djk + static_cast<size_t>(kk_) * static_cast<size_t>(kk_), kNoValue);
+        return;
+    }
     double lnT = std::log(T), f = P0_ / P;
     size_t n = static_cast<size_t>(kk_) * static_cast<size_t>(kk_);
     for (size_t i = 0; i < n; ++i) djk[i] = std::exp(cubic(&diff_[i * 4], lnT)) * f;

@@ -224,3 +224,26 @@ TEST(ChemistryBlock, LoadFillsOnlyAFreshDataSet)
     EXPECT_EQ(chem->GetCKStatus(), 1);
     EXPECT_EQ(chem->speciesNames().size(), 3u);
 }
+
+TEST(ChemistryBlock, TransportQueriesWithoutFitsGiveNoNumber)
+{
+    // A block loaded without transport fits used to be read past the end of its empty fits.
+    auto chem = smallSet();
+    std::vector<std::string> lines;
+    chem->CKGlobalSave(lines, 0);
+    int result = -1;
+    auto loaded = load(lines, 0, &result);
+    ASSERT_EQ(result, 0);
+    const double x[3] = {0.2, 0.3, 0.5};
+    double out[9];
+    EXPECT_TRUE(std::isnan(loaded->MCAVIS(500.0, x)));
+    EXPECT_TRUE(std::isnan(loaded->MCACON(500.0, x)));
+    loaded->MCADIF(1e6, 500.0, x, out);
+    EXPECT_TRUE(std::isnan(out[2]));
+    loaded->MCSVIS(500.0, out);
+    EXPECT_TRUE(std::isnan(out[0]));
+    loaded->MCSCON(500.0, out);
+    EXPECT_TRUE(std::isnan(out[1]));
+    loaded->MCSDIF(1e6, 500.0, out);
+    EXPECT_TRUE(std::isnan(out[8]));
+}
