@@ -1,4 +1,7 @@
 #pragma once
+#include "chemistry/RSSChem.h"
+
+#include <QByteArray>
 #include <QStringList>
 
 #include <string>
@@ -20,4 +23,16 @@ inline QStringList fromChemLines(const std::vector<std::string>& lines)
     out.reserve(static_cast<qsizetype>(lines.size()));
     for (const std::string& l : lines) out.push_back(QString::fromLatin1(l.data(), static_cast<qsizetype>(l.size())));
     return out;
+}
+
+// Appends the data set's chemistry block to a solver data file being built, each line ended by
+// CR LF like the rest of that file.
+inline void appendChemistryBlock(const RSSChem& chem, QByteArray& out, int withTransport)
+{
+    std::vector<std::string> lines;
+    chem.CKGlobalSave(lines, withTransport);
+    for (const std::string& l : lines) {
+        out.append(l.data(), static_cast<qsizetype>(l.size()));
+        out.append("\r\n");
+    }
 }

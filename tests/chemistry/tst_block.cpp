@@ -1,5 +1,6 @@
 // The chemistry block of the solver data file: its lines, the round trip, malformed blocks.
 #include "ChemTestUtil.h"
+#include "chemistry/RSSChemQt.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -246,4 +247,22 @@ TEST(ChemistryBlock, TransportQueriesWithoutFitsGiveNoNumber)
     EXPECT_TRUE(std::isnan(out[1]));
     loaded->MCSDIF(1e6, 500.0, out);
     EXPECT_TRUE(std::isnan(out[8]));
+}
+
+TEST(ChemistryBlock, QtAdapters)
+{
+    auto chem = smallSet();
+    QByteArray block;
+    appendChemistryBlock(*chem, block, 0);
+    std::ostringstream out;
+    chem->CKGlobalSave(out, 0);
+    EXPECT_EQ(block.toStdString(), out.str());
+    EXPECT_TRUE(block.endsWith("\r\n"));
+
+    // ANSI text: a Latin-1 character survives both ways.
+    const QStringList lines = {QStringLiteral("SPEC"), QString::fromUtf8("CH3\u00E9"), QString()};
+    std::vector<std::string> plain = toChemLines(lines);
+    ASSERT_EQ(plain.size(), 3u);
+    EXPECT_EQ(plain[1], std::string("CH3\xE9"));
+    EXPECT_EQ(fromChemLines(plain), lines);
 }
