@@ -219,3 +219,43 @@ TEST(ThermoData, ExtraThermoFileComesBeforeDataBase)
     EXPECT_EQ(chem.coefficientSets()[14], 4.0);
     EXPECT_EQ(chem.lowTemperatures()[1], 300.0);
 }
+
+TEST(ThermoData, SyntheticDataBaseWithExactAnswers)
+{
+    // CR LF line ends, comment and blank lines after the header and between records.
+    std::vector<std::string> input = linesOf("ELEM X/16.0/ END\nSPEC XA XB END\n");
+    RSSChem chem(1, &input, dataPath("synthetic_crlf_therm.dat"), "", "", "");
+    ASSERT_EQ(chem.interpret(), 0) << joined(chem.GetErrText());
+    const double R = 8.314e7;
+    EXPECT_EQ(chem.molecularWeights(), (std::vector<double>{16.0, 32.0}));
+    EXPECT_EQ(chem.lowTemperatures(), (std::vector<double>{300.0, 200.0}));
+    EXPECT_EQ(chem.commonTemperatures(), (std::vector<double>{1000.0, 1024.0}));
+    EXPECT_EQ(chem.highTemperatures(), (std::vector<double>{5000.0, 4096.0}));
+    double cp[2], h[2];
+    chem.CKCPML(512.0, cp);
+    EXPECT_EQ(cp[0], 2.5 * R);
+    EXPECT_EQ(cp[1], 3.5 * R);
+    chem.CKCPML(1024.0, cp);
+    EXPECT_EQ(cp[1], 4.0 * R);
+    chem.CKHML(1024.0, h);
+    EXPECT_EQ(h[1], 3584.0 * R);
+    chem.CKHML(2048.0, h);
+    EXPECT_EQ(h[0], 2.5 * 2048.0 * R);
+    EXPECT_EQ(h[1], 7680.0 * R);
+    const double y[2] = {0.5, 0.5};
+    EXPECT_EQ(chem.CKHBMS(2048.0, y), 0.5 * 2.5 * 2048.0 * R / 16.0 + 0.5 * 7680.0 * R / 32.0);
+}
+
+TEST(ThermoData, MalformedDataBase)
+{
+    // Every record error of one source is reported before the interpretation fails.
+    std::vector<std::string> input = linesOf("ELEM X/16.0/ END\nSPEC BADCOEF BADELEM SHORT END\n");
+    RSSChem chem(1, &input, dataPath("malformed_therm.dat"), "", "", "");
+    EXPECT_EQ(chem.interpret(), 1);
+    const auto& err = chem.GetErrText();
+    EXPECT_TRUE(contains(err, "! Error...coefficients for BADCOEF is invalid.")) << joined(err);
+    EXPECT_TRUE(contains(err, "! Error...element...Q not declared for...BADELEM")) << joined(err);
+    EXPECT_TRUE(contains(err, "! Error...coefficients for SHORT is invalid.")) << joined(err);
+    EXPECT_EQ(chem.GetCKStatus(), 0);
+    EXPECT_TRUE(chem.speciesNames().empty());
+}
