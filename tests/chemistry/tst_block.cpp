@@ -112,6 +112,12 @@ TEST(ChemistryBlock, FullWidthFieldKeepsASeparator)
     ASSERT_EQ(result, 0);
     EXPECT_EQ(loaded->coefficientSets()[1], -1.23456789012345E-100);
     EXPECT_EQ(loaded->coefficientSets()[2], -2.0E-101);
+    // Written again, each such field gets one blank in front; the other fields are unchanged.
+    std::vector<std::string> again;
+    loaded->CKGlobalSave(again, 0);
+    EXPECT_EQ(again[9].substr(0, 68), "  3.50000000000000E+00 -1.23456789012345E-100 -2.00000000000000E-101");
+    EXPECT_EQ(again[9].size(), 14u * 22u + 2u);
+    EXPECT_EQ(again[9].substr(68), lines[9].substr(68));
 }
 
 TEST(ChemistryBlock, MalformedBlocksAreRefused)
