@@ -11,8 +11,9 @@ bool RThermoStreamSource::next(std::string& line)
 {
     while (std::getline(in_, line)) {
         chopCR(line);
-        if (!line.empty() && line[0] == '!') continue;
-        if (trim(line).empty()) continue;
+        // Comment lines may be indented; no record line begins with "!" after blanks.
+        std::string t = trim(line);
+        if (t.empty() || t[0] == '!') continue;
         return true;
     }
     return false;

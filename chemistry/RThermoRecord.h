@@ -18,8 +18,9 @@ public:
     virtual bool next(std::string& line) = 0;
 };
 
-// Lines of a thermo file. Blank lines and lines that begin with "!" are passed over (public
-// data files carry comment lines after their header); a CR before the line end is dropped.
+// Lines of a thermo file. Blank lines and lines that begin with "!" (after any blanks) are
+// passed over (public data files carry comment lines after their header); a CR before the line
+// end is dropped.
 class RThermoStreamSource : public RThermoLineSource {
 public:
     explicit RThermoStreamSource(std::istream& in) : in_(in) {}

@@ -73,8 +73,8 @@ TEST(ThermoData, PublicExcerptReadsFromDataBase)
 
 TEST(ThermoData, CommentLinesBlankLinesAndCrLfInDataBase)
 {
-    std::string records = "! a comment after the header\n\n" + record("H2", "H   2", 'G', "", "", "", kHigh, kLow)
-                          + "!another\n";
+    std::string records = "! a comment after the header\n\n   ! indented\n"
+                          + record("H2", "H   2", 'G', "", "", "", kHigh, kLow) + "!another\n";
     TempFile db(dataBase(records, "\r\n"));
     auto chem = makeChem("ELEM H END\nSPEC H2 END\n", db.path());
     ASSERT_EQ(chem->interpret(), 0) << joined(chem->GetErrText());
