@@ -7,6 +7,17 @@ namespace {
 constexpr std::size_t ReadChunk = 1 << 20;
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// from_chars takes a minus sign but no plus sign; one plus sign before the digits is allowed.
+bool stripPlus(std::string_view& text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+            return false;
+    }
+    return !text.empty();
+}
 }
 
 RResultLineReader::RResultLineReader(const QString& path) : m_file(path)
@@ -141,9 +152,7 @@ bool RResultFields::next(std::string_view& field)
 
 bool resultToInt(std::string_view text, int& value)
 {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty() || text.front() == '+')
+    if (!stripPlus(text))
         return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
@@ -151,9 +160,7 @@ bool resultToInt(std::string_view text, int& value)
 
 bool resultToDouble(std::string_view text, double& value)
 {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty() || text.front() == '+')
+    if (!stripPlus(text))
         return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
         std::chars_format::general);
