@@ -3,6 +3,9 @@
 
 #include <QStringList>
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // The parts of a document that a result file must match and the tables read.
 struct ResultDocumentShape {
