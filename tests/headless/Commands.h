@@ -5,3 +5,4 @@
 // Each returns the process exit status.
 int cmdResave(const QStringList& args);
 int cmdCompile(const QStringList& args);
+int cmdTable(const QStringList& args);

@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     const std::map<QString, std::function<int(const QStringList&)>> commands = {
         {"resave", cmdResave},
         {"compile", cmdCompile},
+        {"table", cmdTable},
     };
 
     QStringList args = app.arguments().mid(1);
