@@ -25,10 +25,11 @@ public:
     void SpeedButton2Click();
     void Button1Click();
     void Button2Click();
+    // Escape and Cancel: both lists emptied.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     const RMORVCompile& m_document;
