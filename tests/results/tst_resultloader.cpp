@@ -198,6 +198,32 @@ TEST_F(ResultLoader, EndsOfFilesAndLineEnds)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+// A CR LF split by the end of a read, or a line longer than the read buffer, must still read
+// as one line: a second line end would put an empty line in place of a row.
+TEST_F(ResultLoader, LinesAcrossTheReadBuffer)
+{
+    const ResultDocumentShape shape{1, 0, 0, {"U"}, {}, {}, {}};
+    const QByteArray head = "0,0,1,0,1,0,1,0\r\n 0\r\n0,0,0\r\n";
+    const qsizetype chunk = 1 << 20;
+    for (qsizetype crAt : {chunk - 1, chunk, 3 * chunk + 5}) {
+        SCOPED_TRACE(crAt);
+        // The first time line is padded with blanks so that its CR stands at crAt.
+        QByteArray text = head + QByteArray(crAt - head.size() - 1, ' ') + "1\r\n2\r\n";
+        text += "3\r\n" + QByteArray(chunk + 7, ' ') + "4\r\n5\r\n6\r\n";
+        QFile file(dir.filePath(QStringLiteral("long.MVO3")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        auto doc = makeResultDocument(shape);
+        RResultHolder holder;
+        ASSERT_EQ(LoadResultFile(holder, *doc, file.fileName()), ResultLoaded);
+        EXPECT_EQ(holder.result.variableTimes, (std::vector<double>{1, 3, 5}));
+        ASSERT_EQ(holder.result.variableRows1.count(), 3);
+        EXPECT_EQ(holder.result.variableRows1.values(1)[0], 4.0);
+        EXPECT_EQ(holder.result.variableRows1.values(2)[0], 6.0);
+    }
+}
+
 TEST_F(ResultLoader, SeparateTimesOnlyBeyondOneInATrillion)
 {
     struct Case {
