@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QWidget>
 
 namespace {
@@ -46,6 +47,11 @@ public:
     }
 
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+
+    QString documentsFolder() override
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    }
 
 private:
     static QString caption()

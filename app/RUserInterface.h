@@ -27,6 +27,8 @@ public:
         const QString& filter, const QString& defaultSuffix) = 0;
     // Asks the desktop to open a local file or an address; false when it cannot.
     virtual bool openUrl(const QUrl& url) = 0;
+    // The user's documents folder (no trailing '/'), or empty when there is none.
+    virtual QString documentsFolder() = 0;
 };
 
 // The implementation in use; the interactive one unless a test installed its own.

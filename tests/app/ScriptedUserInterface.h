@@ -50,6 +50,9 @@ public:
         return urlResult;
     }
 
+    QString documentsFolder() override { return documents; }
+
+    QString documents;
     QStringList messages;
     QStringList questions;
     QStringList filters;

@@ -1,0 +1,368 @@
+// The main window's menus: their items, the rules that enable them when a menu opens, and the
+// commands of the Run, Result and Help menus.
+#include "app/main/TMORVMain.h"
+
+#include "app/RExtraMemo.h"
+#include "app/RUserInterface.h"
+#include "compiler/SolverDataFileWriter.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+const QString kHomePage = QStringLiteral("https://www.vesko.example/morv/");
+
+bool isFile(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+} // namespace
+
+QAction* TMORVMain::addItem(QMenu* menu, const QString& caption, const char* name,
+    void (TMORVMain::*handler)(), const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (handler)
+        connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+// A menu's rules are applied when it opens; once it closes every item is enabled and shown
+// again, so a shortcut reaches its command, which applies the same rule when it runs.
+void TMORVMain::reenableAfterClose(QMenu* menu)
+{
+    connect(menu, &QMenu::aboutToHide, this, [menu] {
+        for (QAction* action : menu->actions()) {
+            action->setEnabled(true);
+            if (!action->isSeparator())
+                action->setVisible(true);
+        }
+    });
+}
+
+QAction* TMORVMain::menuItem(const QString& name) const
+{
+    for (QMenu* menu : {m_fileMenu, m_editMenu, m_runMenu, m_resultMenu, m_helpMenu})
+        for (QAction* action : menu->findChildren<QAction*>())
+            if (action->objectName() == name)
+                return action;
+    for (QAction* action : findChildren<QAction*>())
+        if (action->objectName() == name)
+            return action;
+    return nullptr;
+}
+
+void TMORVMain::buildMenus()
+{
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->setObjectName(QStringLiteral("File1"));
+    addItem(m_fileMenu, QStringLiteral("New"), "New1", &TMORVMain::New1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(m_fileMenu, QStringLiteral("Open ..."), "Open1", &TMORVMain::Open1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_fileMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
+    // Save is offered only while there are unsaved changes.
+    connect(addItem(m_fileMenu, QStringLiteral("Save"), "Save1", nullptr, QKeySequence(Qt::CTRL | Qt::Key_S)),
+        &QAction::triggered, this, [this] {
+            if (m_doc.modified)
+                Save1Click();
+        });
+    addItem(m_fileMenu, QStringLiteral("Save As ..."), "SaveAs1", &TMORVMain::SaveAs1Click);
+    m_fileMenu->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QMenu* exportMenu = m_fileMenu->addMenu(QStringLiteral("Export"));
+    exportMenu->menuAction()->setObjectName(QStringLiteral("N8"));
+    addItem(exportMenu, QStringLiteral("Temporary file"), "Temporaryfile1", &TMORVMain::Temporaryfile1Click);
+    m_fileMenu->addSeparator()->setObjectName(QStringLiteral("N4"));
+    addItem(m_fileMenu, QStringLiteral("Preference ..."), "Preference1", &TMORVMain::Preference1Click);
+    m_fileMenu->addSeparator()->setObjectName(QStringLiteral("N5"));
+    addItem(m_fileMenu, QStringLiteral("Exit"), "Exit1", &TMORVMain::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &TMORVMain::File1Click);
+    reenableAfterClose(m_fileMenu);
+    reenableAfterClose(exportMenu);
+
+    buildEditMenu();
+
+    m_runMenu = menuBar()->addMenu(QStringLiteral("&Run"));
+    m_runMenu->setObjectName(QStringLiteral("Run1"));
+    addItem(m_runMenu, QStringLiteral("Define Symbol ..."), "DefineSymbol1", &TMORVMain::DefineSymbol1Click);
+    addItem(m_runMenu, QStringLiteral("Define Grid ..."), "DefineGrid1", &TMORVMain::DefineGrid1Click);
+    m_runMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    addItem(m_runMenu, QStringLiteral("Set Control data ..."), "SetControldata1", &TMORVMain::SetControldata1Click);
+    addItem(m_runMenu, QStringLiteral("Set Input data ..."), "SetInputdata1", &TMORVMain::SetInputdata1Click);
+    m_runMenu->addSeparator()->setObjectName(QStringLiteral("N11"));
+    addItem(m_runMenu, QStringLiteral("Chemical Property ..."), "Gasproperty1", &TMORVMain::Gasproperty1Click);
+    m_runMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    addItem(m_runMenu, QStringLiteral("Compile ..."), "Compile1", &TMORVMain::Compile1Click);
+    addItem(m_runMenu, QStringLiteral("Execute"), "Execute1", &TMORVMain::Execute1Click);
+    connect(m_runMenu, &QMenu::aboutToShow, this, &TMORVMain::Run1Click);
+    reenableAfterClose(m_runMenu);
+
+    m_resultMenu = menuBar()->addMenu(QStringLiteral("Re&sult"));
+    m_resultMenu->setObjectName(QStringLiteral("Result1"));
+    connect(addItem(m_resultMenu, QStringLiteral("Show Log"), "ShowLog1", nullptr), &QAction::triggered,
+        this, [this] { ShowLog1Click(false); });
+    connect(addItem(m_resultMenu, QStringLiteral("Show Result ..."), "ShowResult1", nullptr),
+        &QAction::triggered, this, [this] { ShowResult1Click(false); });
+    m_resultMenu->addSeparator()->setObjectName(QStringLiteral("N6"));
+    connect(addItem(m_resultMenu, QStringLiteral("Kurvo ..."), "Kurvo1", nullptr), &QAction::triggered,
+        this, [this] { Kurvo1Click(false); });
+    m_resultMenu->addSeparator()->setObjectName(QStringLiteral("N10"));
+    m_incompleteMenu = m_resultMenu->addMenu(QStringLiteral("Incomplete result"));
+    m_incompleteMenu->menuAction()->setObjectName(QStringLiteral("Incompleteresult1"));
+    connect(addItem(m_incompleteMenu, QStringLiteral("Show Log"), "ShowLog2", nullptr),
+        &QAction::triggered, this, [this] { ShowLog1Click(true); });
+    connect(addItem(m_incompleteMenu, QStringLiteral("Show Result ..."), "ShowResult2", nullptr),
+        &QAction::triggered, this, [this] { ShowResult1Click(true); });
+    connect(addItem(m_incompleteMenu, QStringLiteral("Kurvo ..."), "Kurvo2", nullptr),
+        &QAction::triggered, this, [this] { Kurvo1Click(true); });
+    connect(m_resultMenu, &QMenu::aboutToShow, this, &TMORVMain::Result1Click);
+
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->setObjectName(QStringLiteral("Help1"));
+    addItem(m_helpMenu, QStringLiteral("User's Manual"), "UsersManual1", &TMORVMain::UsersManual1Click);
+    addItem(m_helpMenu, QStringLiteral("Version"), "Version1", &TMORVMain::Version1Click);
+    addItem(m_helpMenu, QStringLiteral("Check Update ..."), "CheckUpdate1", &TMORVMain::CheckUpdate1Click);
+    m_helpMenu->addSeparator()->setObjectName(QStringLiteral("N9"));
+    addItem(m_helpMenu, QStringLiteral("Visit Website"), "VisitWebsite1", &TMORVMain::VisitWebsite1Click);
+}
+
+void TMORVMain::buildEditMenu()
+{
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_editMenu->setObjectName(QStringLiteral("Edit1"));
+    fillEditMenu(m_editMenu, m_editItems, Qt::WindowShortcut);
+    const RExtraMemo::Command commands[SMenuItem::Count] = {RExtraMemo::Undo, RExtraMemo::Redo,
+        RExtraMemo::Undo, RExtraMemo::Cut, RExtraMemo::Copy, RExtraMemo::Paste,
+        RExtraMemo::SelectAll, RExtraMemo::Undo, RExtraMemo::RegEx, RExtraMemo::Find,
+        RExtraMemo::FindSame, RExtraMemo::Replace, RExtraMemo::ReplaceSame};
+    for (int i = 0; i < SMenuItem::Count; ++i) {
+        if (i == SMenuItem::Separator1 || i == SMenuItem::Separator2)
+            continue;
+        const RExtraMemo::Command command = commands[i];
+        // Each item forwards to the editor on show; the editor applies the item's rule.
+        connect(m_editItems[i], &QAction::triggered, this, [this, command] {
+            activeEditor()->runCommand(command);
+        });
+    }
+    connect(m_editMenu, &QMenu::aboutToShow, this, &TMORVMain::Edit1Click);
+    reenableAfterClose(m_editMenu);
+}
+
+void TMORVMain::File1Click()
+{
+    menuItem(QStringLiteral("Save1"))->setEnabled(m_doc.modified);
+    menuItem(QStringLiteral("Temporaryfile1"))->setEnabled(m_doc.compileState < 2);
+}
+
+void TMORVMain::Edit1Click()
+{
+    activeEditor()->EMEnabledSet(m_editItems);
+}
+
+void TMORVMain::Run1Click()
+{
+    const SControlData& control = *m_doc.compiler->control;
+    menuItem(QStringLiteral("DefineGrid1"))->setEnabled(control.spaceDimension > 0);
+    menuItem(QStringLiteral("SetInputdata1"))->setEnabled(control.inputCount != 0);
+    QAction* compile = menuItem(QStringLiteral("Compile1"));
+    switch (m_doc.compileState) {
+    case 0:
+        if (isFile(solverDataFileName())) {
+            compile->setText(QStringLiteral("Show Compile List ..."));
+            compile->setEnabled(true);
+        } else {
+            compile->setText(QStringLiteral("Compile"));
+            compile->setEnabled(compilable());
+        }
+        break;
+    case 1:
+        compile->setText(QStringLiteral("Compile"));
+        compile->setEnabled(compilable());
+        break;
+    default:
+        compile->setText(QStringLiteral("Compile ..."));
+        compile->setEnabled(compilable());
+        break;
+    }
+    menuItem(QStringLiteral("N11"))->setVisible(m_chemistryDataFlag);
+    menuItem(QStringLiteral("Gasproperty1"))->setVisible(m_chemistryDataFlag);
+    menuItem(QStringLiteral("Execute1"))->setEnabled(m_doc.compileState == 0);
+}
+
+void TMORVMain::Result1Click()
+{
+    const SControlData& control = *m_doc.compiler->control;
+    const bool log = isFile(derivedFile(QStringLiteral(".MVL3")));
+    const bool result = isFile(derivedFile(QStringLiteral(".MVO3")));
+    const bool log2 = isFile(derivedFile(QStringLiteral(".MVL3$")));
+    const bool result2 = isFile(derivedFile(QStringLiteral(".MVO3$")));
+    const bool anyParameter = control.PARMT != 0 || control.PARMX != 0 || control.PARMY != 0;
+    menuItem(QStringLiteral("ShowLog1"))->setEnabled(log);
+    menuItem(QStringLiteral("ShowResult1"))->setEnabled(result);
+    menuItem(QStringLiteral("Kurvo1"))->setEnabled(anyParameter && result && kurvoInstalled());
+    menuItem(QStringLiteral("ShowLog2"))->setEnabled(log2);
+    menuItem(QStringLiteral("ShowResult2"))->setEnabled(control.PARMT != 0 && result2);
+    menuItem(QStringLiteral("Kurvo2"))->setEnabled(control.PARMT != 0 && result2 && kurvoInstalled());
+    const bool incomplete = menuItem(QStringLiteral("ShowLog2"))->isEnabled()
+        || menuItem(QStringLiteral("ShowResult2"))->isEnabled()
+        || menuItem(QStringLiteral("Kurvo2"))->isEnabled();
+    menuItem(QStringLiteral("Incompleteresult1"))->setVisible(incomplete);
+    menuItem(QStringLiteral("N10"))->setVisible(incomplete);
+}
+
+bool TMORVMain::kurvoInstalled() const
+{
+    // The plotting program is found through the command the settings name for it.
+    const QSettings s(QStringLiteral("Vesko"), QStringLiteral("MORV3"));
+    return !s.value(QStringLiteral("KurvoCommand")).toString().trimmed().isEmpty();
+}
+
+QString TMORVMain::derivedFile(const QString& extension) const
+{
+    const QFileInfo info(m_doc.documentFileName);
+    return m_doc.documentFolder + info.completeBaseName() + extension;
+}
+
+QString TMORVMain::solverDataFileName() const
+{
+    return derivedFile(QStringLiteral(".MVAT$"));
+}
+
+bool TMORVMain::gridReady() const
+{
+    return m_doc.compiler->control->spaceDimension == 0 || m_doc.mesh->meshState == 2;
+}
+
+bool TMORVMain::compilable() const
+{
+    return gridReady() && m_doc.named
+        && QFileInfo(m_doc.documentFileName).suffix().compare(QStringLiteral("MV3"), Qt::CaseInsensitive) == 0;
+}
+
+void TMORVMain::Compile1Click()
+{
+    const bool dataFileExists = isFile(solverDataFileName());
+    if (m_doc.compileState == 0 && dataFileExists) {
+        notAvailable(QStringLiteral("Show Compile List"));
+        return;
+    }
+    if (!compilable())
+        return;
+    if (m_doc.compileState >= 2) {
+        notAvailable(QStringLiteral("Compile"));
+        return;
+    }
+    // Only the control data, the input data or the grid changed: the solver data file is
+    // written again from the last compile.
+    setEnabled(false);
+    editorsToDocument();
+    const int result = TempFileOut(m_doc, solverDataFileName());
+    setEnabled(true);
+    if (result != 0) {
+        showMessage(this, QStringLiteral("File I/O error"));
+        return;
+    }
+    m_doc.compileState = 0;
+}
+
+void TMORVMain::Execute1Click()
+{
+    if (m_doc.compileState != 0)
+        return;
+    notAvailable(QStringLiteral("Execute"));
+}
+
+void TMORVMain::DefineSymbol1Click()
+{
+    notAvailable(QStringLiteral("Define Symbol"));
+}
+
+void TMORVMain::DefineGrid1Click()
+{
+    if (m_doc.compiler->control->spaceDimension <= 0)
+        return;
+    notAvailable(QStringLiteral("Define Grid"));
+}
+
+void TMORVMain::SetControldata1Click()
+{
+    notAvailable(QStringLiteral("Set Control data"));
+}
+
+void TMORVMain::SetInputdata1Click()
+{
+    if (m_doc.compiler->control->inputCount == 0)
+        return;
+    notAvailable(QStringLiteral("Set Input data"));
+}
+
+void TMORVMain::Gasproperty1Click()
+{
+    if (!m_chemistryDataFlag)
+        return;
+    notAvailable(QStringLiteral("Chemical Property"));
+}
+
+void TMORVMain::Temporaryfile1Click()
+{
+    if (m_doc.compileState >= 2)
+        return;
+    notAvailable(QStringLiteral("Export of the temporary file"));
+}
+
+void TMORVMain::Preference1Click()
+{
+    notAvailable(QStringLiteral("Preference"));
+}
+
+void TMORVMain::ShowLog1Click(bool incomplete)
+{
+    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVL3$") : QStringLiteral(".MVL3"))))
+        return;
+    notAvailable(QStringLiteral("Show Log"));
+}
+
+void TMORVMain::ShowResult1Click(bool incomplete)
+{
+    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"))))
+        return;
+    notAvailable(QStringLiteral("Show Result"));
+}
+
+void TMORVMain::Kurvo1Click(bool incomplete)
+{
+    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"))))
+        return;
+    notAvailable(QStringLiteral("Kurvo"));
+}
+
+void TMORVMain::UsersManual1Click()
+{
+    const QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/MORV_Manual.PDF");
+    if (!isFile(manual) || !userInterface().openUrl(QUrl::fromLocalFile(manual)))
+        showMessage(this, QStringLiteral("Manual.PDF open error"));
+}
+
+void TMORVMain::Version1Click()
+{
+    notAvailable(QStringLiteral("Version"));
+}
+
+void TMORVMain::CheckUpdate1Click()
+{
+    notAvailable(QStringLiteral("Check Update"));
+}
+
+void TMORVMain::VisitWebsite1Click()
+{
+    if (!userInterface().openUrl(QUrl(kHomePage)))
+        showMessage(this, QStringLiteral("Web Browser open error"));
+}
