@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 
@@ -14,7 +15,12 @@ namespace {
 void typeInto(RExtraMemo* memo, const QString& text)
 {
     memo->moveCursor(QTextCursor::End);
-    QTest::keyClicks(memo, text);
+    const QStringList lines = text.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClicks(memo, lines[i]);
+    }
 }
 
 QString fileText(const QString& path)
