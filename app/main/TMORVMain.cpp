@@ -33,9 +33,9 @@ QPixmap bannerPicture()
     QLinearGradient gradient(0, 0, 121, 0);
     gradient.setColorAt(0, QColor(30, 60, 140));
     gradient.setColorAt(1, QColor(120, 170, 230));
-    p.fillRect(QRect(0, 2, 121, 8), gradient);
+    p.fillRect(QRect(0, 0, 121, 12), gradient);
     QFont font = p.font();
-    font.setPixelSize(10);
+    font.setPixelSize(9);
     font.setBold(true);
     p.setFont(font);
     p.setPen(Qt::white);
@@ -124,6 +124,8 @@ void TMORVMain::buildCentralArea()
         statusBar()->addWidget(m_statusPanels[i]);
     }
     connect(m_sectionSelector, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Click(); });
+    // A section picked from the list is there to be edited.
+    connect(m_sectionSelector, &QComboBox::activated, this, [this] { activeEditor()->setFocus(); });
 }
 
 RExtraMemo* TMORVMain::activeEditor() const
@@ -175,6 +177,7 @@ void TMORVMain::showEvent(QShowEvent* e)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
+    activeEditor()->setFocus();
     m_chemistryDataFlag = QFileInfo(m_thermoDataPath).isFile() && !QFileInfo(m_thermoDataPath).isSymLink()
         && QFileInfo(m_transportDataPath).isFile() && !QFileInfo(m_transportDataPath).isSymLink();
     ComboBox1Click();
