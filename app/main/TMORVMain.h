@@ -40,7 +40,7 @@ public:
     QString transportDataPath() const { return m_transportDataPath; }
     bool chemistryDataFlag() const { return m_chemistryDataFlag; }
     bool saveSucceeded() const { return m_saveSucceeded; }
-    qint64 resultBufferRows() const { return m_settings.resultBufferSize > 0 ? m_settings.resultBufferRows() : 1; }
+    qint64 resultBufferRows() const { return m_settings.resultBufferRows(); }
     // The first panel of the status bar ("Changed" or empty).
     QString statusText() const;
     QString sectionLabel(int section) const { return m_sectionLabels[section]; }
@@ -94,6 +94,9 @@ public:
     void CheckUpdate1Click();
     void VisitWebsite1Click();
 
+    // The document takes the editors' texts (before it is saved or compiled).
+    void editorsToDocument();
+
     // What the preference dialog's OK leaves to the window: the preferences are written and
     // the editors take the script font.
     void applyPreferences();
@@ -129,7 +132,6 @@ private:
     // Loads a file; on success the editors take the document's scripts.
     int loadDocument(const QString& path);
     void editorsFromDocument();
-    void editorsToDocument();
     void setModified(bool modified);
     void setCaption();
     bool kurvoInstalled() const;

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -388,4 +389,42 @@ TEST(MainWindowMenus, CommandsNotYetThereSaySo)
     item(w, "VisitWebsite1")->trigger();
     item(w, "UsersManual1")->trigger();
     EXPECT_EQ(f.ui.messages, (QStringList{"Web Browser open error", "Manual.PDF open error"}));
+}
+
+// A script font that is not installed must still give a fixed-pitch editor font.
+TEST(MainWindowStartup, MissingScriptFontFallsBackToFixedPitch)
+{
+    MainWindowFixture f;
+    {
+        QSettings s("Vesko", "MORV3");
+        s.setValue("FontName", "No Such Font Family 4711");
+        s.setValue("FontSize", 13);
+    }
+    ASSERT_TRUE(f.start());
+    const QFont font = f.initial()->font();
+    EXPECT_NE(font.family(), "No Such Font Family 4711");
+    EXPECT_TRUE(QFontInfo(font).fixedPitch());
+    EXPECT_EQ(font.pointSize(), 13);
+    EXPECT_EQ(f.window->settings().fontName, "No Such Font Family 4711");
+}
+
+TEST(MainWindowStartup, PreferencesAppliedAfterTheDialog)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    RMainSettings& s = f.window->settings();
+    s.resultBufferSize = 7;
+    s.fontName = "No Such Font Family 4711";
+    s.fontSize = 15;
+    s.significantDigits = 9;
+    f.window->applyPreferences();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(f.window->editor(i)->font().pointSize(), 15);
+    EXPECT_EQ(f.window->resultBufferRows(), 7 * 1024);
+    QSettings stored("Vesko", "MORV3");
+    EXPECT_EQ(stored.value("ResultBufferSize").toInt(), 7);
+    EXPECT_EQ(stored.value("FontName").toString(), "No Such Font Family 4711");
+    EXPECT_EQ(stored.value("FontSize").toInt(), 15);
+    EXPECT_EQ(stored.value("SignificantDigit").toInt(), 9);
+    EXPECT_TRUE(f.ui.messages.isEmpty());
 }
