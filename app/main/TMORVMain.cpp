@@ -58,6 +58,7 @@ TMORVMain::TMORVMain(QWidget* owner)
 
     m_doc.modified = false;
     m_settings.read(workArea());
+    m_results.setResultBufferSize(m_settings.resultBufferSize);
 
     for (int i = 0; i < 5; ++i) {
         auto* memo = new RExtraMemo(m_cards->widget(i), false, m_settings.fontName,
@@ -279,6 +280,7 @@ void TMORVMain::applyPreferences()
 {
     if (!m_settings.writePreferences())
         showMessage(this, QStringLiteral("Registry error"));
+    m_results.setResultBufferSize(m_settings.resultBufferSize);
     for (RExtraMemo* memo : m_editors)
         memo->setScriptFont(m_settings.fontName, m_settings.fontSize);
 }

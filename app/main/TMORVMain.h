@@ -2,6 +2,7 @@
 #include "app/SMenuItem.h"
 #include "app/main/RMainSettings.h"
 #include "document/RMORVDocument.h"
+#include "results/RResultHolder.h"
 
 #include <QMainWindow>
 #include <array>
@@ -35,6 +36,8 @@ public:
     // The editor of the section on show.
     RExtraMemo* activeEditor() const;
     RMainSettings& settings() { return m_settings; }
+    // The loaded result, its row buffers and the variable selection.
+    RResultHolder& results() { return m_results; }
     QString userDocumentsPath() const { return m_userDocumentsPath; }
     QString thermoDataPath() const { return m_thermoDataPath; }
     QString transportDataPath() const { return m_transportDataPath; }
@@ -97,8 +100,9 @@ public:
     // The document takes the editors' texts (before it is saved or compiled).
     void editorsToDocument();
 
-    // What the preference dialog's OK leaves to the window: the preferences are written and
-    // the editors take the script font.
+    // What the preference dialog's OK leaves to the window: the preferences are written, the
+    // result buffers take the new size (the loaded result is dropped) and the editors take
+    // the script font.
     void applyPreferences();
 
     // The section selector's change: the card on show and the note label.
@@ -141,6 +145,7 @@ private:
 
     RMORVDocument m_doc;
     RMainSettings m_settings;
+    RResultHolder m_results;
     std::array<QString, 5> m_sectionLabels;
     std::array<RExtraMemo*, 5> m_editors {};
     SMenuItem m_editItems;

@@ -162,6 +162,7 @@ TEST(MainWindowStartup, SettingGroupsFallBackAsAWhole)
     EXPECT_EQ(s.significantDigits, 6);
     EXPECT_EQ(s.resultBufferSize, 3);
     EXPECT_EQ(f.window->resultBufferRows(), 3 * 1024);
+    EXPECT_EQ(f.window->results().ResultBufferSize, 3);
 }
 
 // The result buffer size is a row count of 64 bits and at least one row.
@@ -421,6 +422,7 @@ TEST(MainWindowStartup, PreferencesAppliedAfterTheDialog)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(f.window->editor(i)->font().pointSize(), 15);
     EXPECT_EQ(f.window->resultBufferRows(), 7 * 1024);
+    EXPECT_EQ(f.window->results().ResultBufferSize, 7);
     QSettings stored("Vesko", "MORV3");
     EXPECT_EQ(stored.value("ResultBufferSize").toInt(), 7);
     EXPECT_EQ(stored.value("FontName").toString(), "No Such Font Family 4711");
