@@ -314,3 +314,49 @@ TEST(DocumentCommands, ShortcutsApplyTheRuleWhenPressed)
     QTest::keyClick(w.sectionSelector(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(f.initial()->text(), "K = 1");  // the typed 7 is undone
 }
+
+// A failed save must keep the file as it was, keep it held and keep the changes unsaved.
+TEST(DocumentCommands, FailedSaveKeepsFileHoldAndChanges)
+{
+    MainWindowFixture f;
+    const QString file = f.writeDocument("fail.MV3", {"A = 1"});
+    ASSERT_TRUE(f.start({file}));
+    TMORVMain& w = *f.window;
+    const QString before = fileText(file);
+    // A line that would end its block cannot be written.
+    typeInto(f.initial(), "\n$END");
+
+    w.Save1Click();
+    EXPECT_TRUE(f.ui.messages.contains("error"));
+    EXPECT_FALSE(w.saveSucceeded());
+    EXPECT_TRUE(w.document().modified);
+    EXPECT_EQ(fileText(file), before);
+    EXPECT_FALSE(RExcrusiveAccess::CheckFile(file));
+
+    f.ui.messages.clear();
+    const QString other = f.path("other.MV3");
+    f.ui.files.push_back(other);
+    w.SaveAs1Click();
+    EXPECT_TRUE(f.ui.messages.contains("can't save"));
+    EXPECT_FALSE(QFileInfo::exists(other));
+    EXPECT_EQ(w.windowTitle(), "fail.MV3");
+    EXPECT_FALSE(RExcrusiveAccess::CheckFile(file));
+}
+
+TEST(DocumentCommands, SaveAsStartsANewCompile)
+{
+    MainWindowFixture f;
+    const QString file = f.writeDocument("state.MV3", {"A = 1"});
+    ASSERT_TRUE(f.start({file}));
+    TMORVMain& w = *f.window;
+    w.document().compileState = 0;
+    f.ui.files.push_back(f.path("copy.MV3"));
+    w.SaveAs1Click();
+    EXPECT_TRUE(w.saveSucceeded());
+    EXPECT_EQ(w.document().compileState, 2);
+    EXPECT_EQ(w.windowTitle(), "copy.MV3");
+    // The first file is given up, the new one held.
+    EXPECT_TRUE(RExcrusiveAccess::CheckFile(file));
+    EXPECT_FALSE(RExcrusiveAccess::CheckFile(f.path("copy.MV3")));
+    EXPECT_EQ(f.ui.saveDirs, QStringList{f.path("state.MV3")});
+}
