@@ -1,0 +1,263 @@
+#include "solver/RFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <ios>
+
+namespace {
+
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\0'; }
+
+// Fills file.items from the next line that holds at least one item; false at end of file.
+bool fillItems(RFile& file, bool forReal)
+{
+    std::string line;
+    while (ReadRawLine(file, line)) {
+        const std::size_t slash = line.find('/');
+        if (slash != std::string::npos)
+            line.erase(slash);
+        if (forReal) {
+            for (char& c : line) {
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                if (c == 'D')
+                    c = 'E';
+            }
+        }
+        file.items = splitCommaText(line);
+        file.next = 0;
+        if (!file.items.empty())
+            return true;
+    }
+    return false;
+}
+
+// Shared procedure of the readers: the next item, or nullptr at end of file.
+const std::string* nextItem(RFile& file, bool forReal)
+{
+    if (file.next >= file.items.size()) {
+        if (!file.reader || !fillItems(file, forReal))
+            return nullptr;
+    }
+    return &file.items[file.next++];
+}
+
+} // namespace
+
+std::vector<std::string> splitCommaText(std::string_view line)
+{
+    std::vector<std::string> items;
+    std::size_t p = 0;
+    const std::size_t n = line.size();
+    auto at = [&](std::size_t i) { return i < n ? line[i] : '\0'; };
+    while (p < n && isBlank(line[p]))
+        ++p;
+    while (p < n) {
+        std::string item;
+        if (line[p] == '"') {
+            ++p;
+            while (p < n) {
+                if (line[p] == '"') {
+                    if (at(p + 1) == '"') {
+                        item += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                item += line[p++];
+            }
+        } else {
+            const std::size_t start = p;
+            while (p < n && !isBlank(line[p]) && line[p] != ',' && line[p] != '\0')
+                ++p;
+            item.assign(line.substr(start, p - start));
+        }
+        items.push_back(std::move(item));
+        while (p < n && isBlank(line[p]))
+            ++p;
+        if (at(p) == ',') {
+            if (p + 1 >= n)
+                items.emplace_back();
+            do
+                ++p;
+            while (p < n && isBlank(line[p]));
+        } else if (at(p) == '\0' && p < n) {
+            break; // an embedded NUL ends the text
+        }
+    }
+    return items;
+}
+
+void StartFile(RFile& file, RFileEncoding encoding, Eio mode, bool append)
+{
+    EndFile(file);
+    file.encoding = encoding;
+    file.mode = mode;
+    file.lineNumber = 0;
+    if (mode == Eio::write) {
+        auto flags = std::ios::binary | std::ios::out | (append ? std::ios::app : std::ios::trunc);
+        auto out = std::make_unique<std::ofstream>(file.name, flags);
+        if (!out->is_open())
+            throw RFileError("cannot open " + file.name + " for writing");
+        if (encoding == RFileEncoding::utf8 && out->tellp() == std::streampos(0)) {
+            out->write("\xEF\xBB\xBF", 3);
+            out->flush();
+        }
+        file.writer = std::move(out);
+    } else {
+        auto in = std::make_unique<std::ifstream>(file.name, std::ios::binary | std::ios::in);
+        if (!in->is_open())
+            throw RFileError("cannot open " + file.name + " for reading");
+        file.reader = std::move(in);
+    }
+}
+
+void EndFile(RFile& file)
+{
+    if (file.writer) {
+        file.writer->flush();
+        file.writer.reset();
+    }
+    file.reader.reset();
+    file.items.clear();
+    file.next = 0;
+}
+
+void DoLineFeed(RFile& file)
+{
+    file.items.clear();
+    file.next = 0;
+}
+
+bool ReadRawLine(RFile& file, std::string& line)
+{
+    if (!file.reader || !std::getline(*file.reader, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    ++file.lineNumber;
+    return true;
+}
+
+bool parseInteger(std::string_view item, int& value)
+{
+    if (!item.empty() && item.front() == '+')
+        item.remove_prefix(1);
+    if (item.empty())
+        return false;
+    int v = 0;
+    auto [ptr, ec] = std::from_chars(item.data(), item.data() + item.size(), v, 10);
+    if (ec != std::errc() || ptr != item.data() + item.size())
+        return false;
+    value = v;
+    return true;
+}
+
+bool parseReal(std::string_view item, double& value)
+{
+    if (!item.empty() && item.front() == '+')
+        item.remove_prefix(1);
+    if (item.empty() || item.front() == '+')
+        return false;
+    double v = 0;
+    auto [ptr, ec] = std::from_chars(item.data(), item.data() + item.size(), v,
+                                     std::chars_format::general);
+    if (ptr != item.data() + item.size())
+        return false;
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow reads as 0 and overflow as infinity, as the platform conversion does.
+        v = std::strtod(std::string(item).c_str(), nullptr);
+    } else if (ec != std::errc()) {
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+int ReadOneInteger(RFile& file, int& value)
+{
+    const std::string* item = nextItem(file, false);
+    if (!item)
+        return 2;
+    return parseInteger(*item, value) ? 0 : 1;
+}
+
+int ReadOneFloat(RFile& file, double& value)
+{
+    const std::string* item = nextItem(file, true);
+    if (!item)
+        return 2;
+    return parseReal(*item, value) ? 0 : 1;
+}
+
+int ReadOneMCode(RFile& file, unsigned char& value, int* raw)
+{
+    int v = 0;
+    const int r = ReadOneInteger(file, v);
+    if (r != 0)
+        return r;
+    value = static_cast<unsigned char>(v & 0xFF);
+    if (raw)
+        *raw = v;
+    return 0;
+}
+
+void WriteText(RFile& file, std::string_view text)
+{
+    if (!file.writer)
+        throw RFileError("file not open for writing: " + file.name);
+    file.writer->write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!*file.writer)
+        throw RFileError("cannot write " + file.name);
+}
+
+void WriteLine(RFile& file, std::string_view text)
+{
+    WriteText(file, text);
+    WriteText(file, "\r\n");
+}
+
+void FlushFile(RFile& file)
+{
+    if (file.writer) {
+        file.writer->flush();
+        if (!*file.writer)
+            throw RFileError("cannot write " + file.name);
+    }
+}
+
+std::string formatE(double value, int width, int precision, bool lowerCase)
+{
+    char buf[64];
+    std::string body;
+    if (std::isnan(value)) {
+        body = std::signbit(value) ? "-NAN" : "NAN";
+    } else if (std::isinf(value)) {
+        body = value < 0 ? "-INF" : "INF";
+    } else {
+        auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
+                                       precision);
+        body.assign(buf, ec == std::errc() ? ptr : buf);
+        for (char& c : body)
+            if (c == 'e')
+                c = 'E';
+    }
+    if (lowerCase)
+        for (char& c : body)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (static_cast<int>(body.size()) < width)
+        body.insert(0, static_cast<std::size_t>(width) - body.size(), ' ');
+    return body;
+}
+
+std::string formatField22(double value)
+{
+    std::string s = formatE(value, 22, 14);
+    if (s.size() >= 22 && s.front() != ' ')
+        s.insert(0, 1, ' ');
+    return s;
+}

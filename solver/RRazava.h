@@ -1,0 +1,163 @@
+#pragma once
+// The solver engine of one run. Building it names the run files, reads the whole solver data
+// file into the run state, opens the log and allocates the work arrays; it is then ready, or
+// carries a start-up status in runStatus that says why not (startupReason() gives one line).
+//
+// The caller holds the run lock (RunEvent::acquire) before building the engine: the engine
+// touches run files from its constructor on. The constructor lets an RFileError escape when the
+// parameter file or the log exists but cannot be opened.
+//
+// Plain C++: no Qt anywhere in the engine.
+
+#include "solver/MORVGlobalData.h"
+#include "solver/RChemistryPort.h"
+#include "solver/linear/SSolverMatrix.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Start-up statuses (runStatus after construction).
+enum RStartupStatus : int {
+    startupReady = 0,
+    startupNoDataFile = 1,
+    startupBadDataFile = 2,
+    startupNoMemory = 3,
+    startupBadParameterFile = 4,
+};
+
+// What a built-in function reads of the evaluation in progress besides the run state.
+struct RBuiltinContext {
+    const double* values = nullptr; // current values of all variables, point-major
+    int point = 0;                  // current point p, 0-based
+    double nx = 0, ny = 0;          // boundary normal of the point
+    double dt = 0;                  // step in use
+    const char* sectionLabel = "";  // for math-error messages
+    int position = 0;               // byte offset after the call (id byte included)
+};
+
+class RRazava {
+public:
+    RRazava(const std::string& productWord, const std::string& dataFilePath);
+    ~RRazava();
+    RRazava(const RRazava&) = delete;
+    RRazava& operator=(const RRazava&) = delete;
+
+    MORVGlobalData* globalData() { return gd.get(); }
+    const MORVGlobalData* globalData() const { return gd.get(); }
+    // One line saying why set-up failed; empty when runStatus is 0.
+    const std::string& startupReason() const { return startupReason_; }
+
+    int OpenPRM();
+    int Datain();
+    int OpenLOG();
+    int AllocMem();
+
+    // Stencils and weights of every point for the run's dimension; done once before the start
+    // values are solved.
+    void ComputeStencils();
+
+    // --- difference operators -------------------------------------------------------------
+    static void dcoef0(int* stencilCounts, int* stencilPoints, double* W1, double* W2,
+                       double* W3, double* W4, double* W5);
+    // One-dimensional grid: s the coordinate along the grid; wa..wd receive the first-derivative,
+    // second-derivative and the two one-sided sets.
+    static void dcoef1(int np, const double* s, const int* neighbourCounts,
+                       const int* neighbourOffsets, const int* neighbourList, int* stencilCounts,
+                       int* stencilPoints, double* wa, double* wb, double* wc, double* wd);
+    // Two-dimensional mesh.
+    static void dcoef(int np, const double* x, const double* y, const int* neighbourCounts,
+                      const int* neighbourOffsets, const int* neighbourList, const double* nx,
+                      const double* ny, int* stencilCounts, int* stencilPoints, double* W1,
+                      double* W2, double* W3, double* W4, double* W5);
+    // Stencil of one point of a two-dimensional mesh (0-based point indices, point first).
+    static void seljnt(const int* neighbourCounts, const int* neighbourOffsets,
+                       const int* neighbourList, const double* x, const double* y, int np, int p,
+                       int& count, int* points, const double* nx, const double* ny,
+                       double& measure);
+    // Weights from a stencil of 3, 5 or 6 points; other sizes give zero weights. Returns the
+    // number of points used.
+    static int caldif(const double* x, const double* y, int count, const int* stencil,
+                      double* W1, double* W2, double* W3, double* W4, double* W5);
+    // Contour-integral gradient over a closed ring polygon (stencil in ring order).
+    static void caldif_bnd(const double* x, const double* y, int count, const int* stencil,
+                           double* W1, double* W2);
+    // Conditioning measure of five offsets: |det M| / (dx1^2 + dy1^2)^4.
+    static double det(const double* dx, const double* dy);
+    // Ring-graph distance of every point from p, up to `levels` rings; others get np + 1.
+    static void getdis(const int* neighbourCounts, const int* neighbourOffsets,
+                       const int* neighbourList, int np, int p, int levels, int* level);
+    // Upwind sector of a ring (1-based point numbers as in neighbourList, the point first);
+    // 1 found (the sector is ring[sector], ring[sector + 1]), 0 not found.
+    static int getupw(int ringCount, const int* ring, const double* x, const double* y,
+                      double vx, double vy, int& sector);
+    // Upwind gradient of variable k (1-based) at point p for the velocity (vx, vy), over p's
+    // ring (1-based point numbers, p first).
+    static void upwind(const double* values, int n, int ringCount, const int* ring,
+                       const double* x, const double* y, int unused, int k, double vx, double vy,
+                       int p, double nx, double ny, double& dudx, double& dudy);
+
+    // --- special functions ----------------------------------------------------------------
+    static double derf(double x);
+    static double gammln(double a);
+    static double gser(double a, double x, double& lnGamma);
+    static double gcf(double a, double x, double& lnGamma);
+    static double gammp(double a, double x);
+    static double LimitedValue(double x);
+
+    // --- built-in functions ---------------------------------------------------------------
+    // Executes function `id` on the operand stack (arguments popped, result pushed).
+    void callFunction(int id, double* stack, int& depth, const RBuiltinContext& ctx);
+    // One math error: log line when IPRN is set, counters, value := substitute.
+    void errtra(const char* sectionLabel, int position, const char* name, double& value,
+                double substitute);
+    double sigma(const double* values, int k, double a, double b, bool alongY) const;
+    double sigma0(const double* values, int k, double a, double b, bool alongY) const;
+    double sigmav(const double* values, int k, double a, double b, bool alongY) const;
+    double sigmag(const double* values, int k, double a, double b, bool alongY) const;
+    double sigma1(const double* values, int k, int region) const;
+    double sigma2(const double* values, int k, int region) const;
+    double getsys(int item, double dt, int p) const;
+    // ATTRIBUTE(k) at p; `bad` is set for k > 7.
+    double attrib(int k, int p, double nx, double ny, bool& bad) const;
+
+    // --- restart file ---------------------------------------------------------------------
+    void rstout(const double* values, int n, int np, const double* temporaries,
+                int temporaryCount, double time);
+    int ReadRestartFileHeader(int& n, int& np, int& temporaryCount, double& time,
+                              std::vector<int>& classFlags);
+    int rstin(double* values, int n, int np, double* temporaries, int temporaryCount,
+              double& time);
+    double GetFromRestartFile(int k, int p, int n, int np, int temporaryCount, double alternate);
+
+    // --- run log --------------------------------------------------------------------------
+    // Writes one line when IPRN is set and the log is open.
+    void logLine(const std::string& line);
+
+    // Engine fields.
+    std::string productWord;
+    std::unique_ptr<RChemistryPort> chemistry;
+    std::vector<double> chemInput;   // property input vector, one per species
+    std::vector<double> chemOutput;  // property output vector, one per species
+    int triangleCount = 0;
+    std::vector<int> triangleVertices[3];
+    std::vector<int> triangleNeighbours[3];
+    // Stencils: per point a count and six 0-based point slots; five weight sets parallel to them.
+    std::vector<int> stencilCounts;
+    std::vector<int> stencilPoints;
+    std::vector<double> weightDx, weightDy, weightDxx, weightDyy, weightDxy;
+    std::vector<double> restartCache;
+    int restartCacheState = 0;
+    std::unique_ptr<SSolverMatrix> matrix; // linear system of the Newton iteration
+    std::vector<double> pointSubValues;
+    std::vector<double> checkValues;
+    std::vector<double> checkSubValues;
+    std::vector<double> checkTemporaries;
+
+private:
+    int readDataFile(std::string& reason);
+    void fail(int status, const std::string& reason);
+
+    std::unique_ptr<MORVGlobalData> gd;
+    std::string startupReason_;
+};
