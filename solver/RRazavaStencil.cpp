@@ -591,7 +591,8 @@ void RRazava::ComputeStencils()
 {
     MORVGlobalData& g = *gd;
     const int np = g.pointCount;
-    if (np < 1)
+    // An engine whose set-up failed has no stencil arrays: nothing to compute.
+    if (np < 1 || stencilCounts.size() < static_cast<std::size_t>(np))
         return;
     if (g.dimension == 0) {
         dcoef0(stencilCounts.data(), stencilPoints.data(), weightDx.data(), weightDy.data(),

@@ -150,6 +150,8 @@ TEST(SolverSetup, MissingDataFileAndParameterFile)
     RRazava missing("MORV", dir.path().toStdString() + "/none.MVAT$");
     EXPECT_EQ(missing.globalData()->runStatus, 1);
     EXPECT_EQ(missing.globalData()->runErrorCount, 1);
+    // Fault: computing stencils on an engine whose set-up failed wrote into unallocated arrays.
+    missing.ComputeStencils();
 
     RunFolder f("point0d.MVAT$");
     writeAll(f.sibling(".PRM"), "/ a comment line\r\n\r\n 3, 1.0\r\n");
@@ -327,4 +329,27 @@ TEST(GoldenSolverDataFiles, NoGridOneDimensionalAndMesh)
         EXPECT_NEAR(e.weightDx[24] * 0.5 + e.weightDx[25] * 0 + e.weightDx[26] * 1, 1.0, 1e-14);
         EXPECT_NEAR(e.weightDy[24] * 0.5 + e.weightDy[25] * 0 + e.weightDy[26] * 0, 1.0, 1e-14);
     }
+}
+
+TEST(RunSnapshot, MonitorSeesLargestCorrectionAndWatchValues)
+{
+    RunFolder f("mesh2d.MVAT$");
+    RRazava engine("MORV", f.data);
+    ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+    MORVGlobalData& g = *engine.globalData();
+    g.setWatchPoints({0, 8, 4, 99, 1, 2, 3}); // at most six; a point beyond the grid shows 0
+    for (int k = 0; k < 18; ++k)
+        g.newValues[k] = k;
+    g.maxCorrection = {-5.0, 0.25};
+    EXPECT_EQ(g.snapshot().sequence, 0u);
+    g.publishSnapshot();
+    g.newValues[0] = 100; // later writes stay invisible until the next publication
+    const RunSnapshot s = g.snapshot();
+    EXPECT_EQ(s.sequence, 1u);
+    EXPECT_EQ(s.largestCorrection, 0.25);
+    EXPECT_EQ(s.watchCount, 6);
+    EXPECT_EQ(s.watchValues, (std::vector<double>{0, 1, 16, 17, 8, 9, 0, 0, 2, 3, 4, 5}));
+    g.maxCorrection = {-1.0, -2.0};
+    g.publishSnapshot();
+    EXPECT_EQ(g.snapshot().largestCorrection, 0.0); // none positive
 }
