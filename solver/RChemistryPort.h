@@ -1,8 +1,7 @@
 #pragma once
 // The engine's view of a chemistry data set: the load of the chemistry block from the solver data
-// file and the property routines that CPROPERTY calls. The engine builds without the chemistry
-// package; the package (or a test) registers a factory, and a data file that carries a chemistry
-// block cannot be run without one. Units are the data set's own (g, cm, s, K, mol, erg, dyn/cm2);
+// file and the property routines that CPROPERTY calls. By default an engine gets the chemistry
+// package's data set; a test may register another factory. Units are the data set's own (g, cm, s, K, mol, erg, dyn/cm2);
 // the engine converts from and to the script's SI values.
 
 #include <functional>
@@ -59,8 +58,10 @@ public:
 
 using RChemistryFactory = std::function<std::unique_ptr<RChemistryPort>()>;
 
-// Registers the factory through which every engine built afterwards makes its chemistry data set
-// (an empty function removes it). Set once at start-up, before any engine is built.
+// Registers the factory through which every engine built afterwards makes its chemistry data set;
+// an empty function restores the chemistry package's data set. Not for use while engines are built.
 void setChemistryFactory(RChemistryFactory factory);
-// A new chemistry data set, or nullptr when no chemistry package is registered.
+// A new chemistry data set from the registered factory (which may give none).
 std::unique_ptr<RChemistryPort> makeChemistry();
+// A new data set of the chemistry package.
+std::unique_ptr<RChemistryPort> makePackageChemistry();

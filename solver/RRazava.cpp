@@ -37,7 +37,7 @@ void setChemistryFactory(RChemistryFactory factory) { chemistryFactory() = std::
 
 std::unique_ptr<RChemistryPort> makeChemistry()
 {
-    return chemistryFactory() ? chemistryFactory()() : nullptr;
+    return chemistryFactory() ? chemistryFactory()() : makePackageChemistry();
 }
 
 RRazava::RRazava(const std::string& word, const std::string& dataFilePath)

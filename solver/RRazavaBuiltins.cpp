@@ -378,7 +378,8 @@ void RRazava::callFunction(int id, double* stack, int& depth, const RBuiltinCont
         const PropertyCall* call = findProperty(code >= 0 && code < 256 ? static_cast<int>(code) : -1);
         if (!call) {
             result = static_cast<double>(code);
-        } else if (!chemistry) {
+        } else if (!chemistry || g.thermoFlag == 0) {
+            // No chemistry block was loaded: there is no data set to ask.
             errtra(label, pos, "CPROPERTY", result, 0.0);
         } else {
             const int K = static_cast<int>(chemOutput.size());

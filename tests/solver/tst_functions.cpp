@@ -382,10 +382,11 @@ TEST(BuiltinFunctions, ChemistryPropertiesConvertUnitsAndReuseSpeciesResults)
     RRazava& e = *run.engine;
     auto chem = std::make_unique<FakeChemistry>();
     FakeChemistry& fake = *chem;
-    // No chemistry data set: a math error, never a crash.
+    // No chemistry block loaded: a math error, never a crash.
     EXPECT_EQ(call(e, FnCPROPERTY, {PropACP1W, 300, 0, 3}, run.at(0)), 0.0);
     EXPECT_EQ(e.globalData()->mathErrorCount, 1);
     e.chemistry = std::move(chem);
+    e.globalData()->thermoFlag = 1;
     e.chemInput.assign(3, 0.0);
     e.chemOutput.assign(3, 0.0);
 

@@ -2,6 +2,8 @@
 // log banner, and the start-up status of missing, damaged and hand-edited files.
 #include "solver/RRazava.h"
 #include "SolverTestSupport.h"
+#include "document/ByteCode.h"
+#include "tests/chemistry/ChemTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -226,8 +228,14 @@ TEST(SolverSetup, DamagedFilesEndSetupWithStatusTwoAndAReason)
         {"mesh2d.MVAT$", "area region entry 0",
          [](Lines& l) { l[lineOf(l, "1 /Integral2") + 2] = "     1     2     0     1     5     4"; },
          "point 0"},
-        {"mesh2d.MVAT$", "chemistry block without a chemistry package",
-         [](Lines& l) { l.back() = "1 0 /Chemical Property"; }, "chemistry"},
+        {"mesh2d.MVAT$", "chemistry flag without a chemistry block",
+         [](Lines& l) { l.back() = "1 0 /Chemical Property"; }, "chemistry block"},
+        {"mesh2d.MVAT$", "malformed chemistry block",
+         [](Lines& l) {
+             l.back() = "1 0 /Chemical Property";
+             l.push_back("2,x");
+         },
+         "chemistry block"},
     };
     for (const Case& c : cases) {
         RunFolder f(c.fixture, c.edit);
@@ -352,4 +360,38 @@ TEST(RunSnapshot, MonitorSeesLargestCorrectionAndWatchValues)
     g.maxCorrection = {-1.0, -2.0};
     g.publishSnapshot();
     EXPECT_EQ(g.snapshot().largestCorrection, 0.0); // none positive
+}
+
+TEST(SolverSetup, ChemistryBlockLoadsIntoTheRunsDataSet)
+{
+    // Two elements, three species with thermodynamic data only, written as the compile run does.
+    const double high[7] = {3.0, 1e-3, -2e-7, 3e-11, -1e-15, -1000.0, 5.0};
+    const double low[7] = {3.5, 2e-4, 1e-7, -4e-11, 2e-15, -900.0, 4.0};
+    auto chem = chemtest::makeChem("ELEM H O END\nSPEC H2 O2 OH END\nTHERMO ALL\n   300.000  1000.000  5000.000\n"
+                                   + chemtest::record("H2", "H   2", 'G', "", "", "", high, low)
+                                   + chemtest::record("O2", "O   2", 'G', "", "", "", high, low)
+                                   + chemtest::record("OH", "O   1H   1", 'G', "", "", "", high, low));
+    ASSERT_EQ(chem->interpret(), 0);
+    std::vector<std::string> block;
+    chem->CKGlobalSave(block, 0);
+    RunFolder f("mesh2d.MVAT$", [&](std::vector<std::string>& l) {
+        l.back() = "1 0 /Chemical Property";
+        l.insert(l.end(), block.begin(), block.end());
+    });
+    RRazava engine("MORV", f.data);
+    ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+    EXPECT_EQ(engine.globalData()->thermoFlag, 1);
+    ASSERT_EQ(engine.chemOutput.size(), 3u);
+    double stack[8] = {ByteCode::PropCM1, 0, 2};
+    int depth = 3;
+    RBuiltinContext c;
+    c.values = engine.globalData()->newValues.data();
+    engine.callFunction(ByteCode::FnCPROPERTY, stack, depth, c);
+    EXPECT_EQ(stack[0], 0.0);
+    stack[0] = ByteCode::PropCM1;
+    stack[1] = 2;
+    stack[2] = 2;
+    depth = 3;
+    engine.callFunction(ByteCode::FnCPROPERTY, stack, depth, c);
+    EXPECT_NEAR(stack[0], 2 * 15.9994, 1e-9); // O2
 }
