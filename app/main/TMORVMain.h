@@ -2,6 +2,7 @@
 #include "app/SMenuItem.h"
 #include "app/main/RMainSettings.h"
 #include "document/RMORVDocument.h"
+#include "results/RResultCommands.h"
 #include "results/RResultHolder.h"
 
 #include <QMainWindow>
@@ -138,7 +139,8 @@ private:
     void editorsFromDocument();
     void setModified(bool modified);
     void setCaption();
-    bool kurvoInstalled() const;
+    // What the Result menu's commands work on.
+    RResultCommandContext resultCommandContext();
     QString derivedFile(const QString& extension) const;
     void notAvailable(const QString& command);
     QRect workArea() const;
@@ -146,6 +148,7 @@ private:
     RMORVDocument m_doc;
     RMainSettings m_settings;
     RResultHolder m_results;
+    QString m_plotFileName;       // the plot description file written last
     std::array<QString, 5> m_sectionLabels;
     std::array<RExtraMemo*, 5> m_editors {};
     SMenuItem m_editItems;

@@ -5,6 +5,9 @@
 #include "app/RExtraMemo.h"
 #include "app/RUserInterface.h"
 #include "compiler/SolverDataFileWriter.h"
+#include "results/RPlotProgram.h"
+#include "results/RResultCommands.h"
+#include "results/ResultMenuState.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,6 +24,13 @@ const QString kHomePage = QStringLiteral("https://www.vesko.example/morv/");
 bool isFile(const QString& path)
 {
     return QFileInfo(path).isFile();
+}
+
+// The Result menu's rule at this moment; a command runs only when it allows it.
+RResultMenuState resultMenuRule(const RMORVDocument& doc)
+{
+    return resultMenuState(*doc.compiler->control, doc.documentFolder, doc.documentFileName,
+        [] { return KurvoInstalled(); });
 }
 
 } // namespace
@@ -199,30 +209,29 @@ void TMORVMain::Run1Click()
 
 void TMORVMain::Result1Click()
 {
-    const SControlData& control = *m_doc.compiler->control;
-    const bool log = isFile(derivedFile(QStringLiteral(".MVL3")));
-    const bool result = isFile(derivedFile(QStringLiteral(".MVO3")));
-    const bool log2 = isFile(derivedFile(QStringLiteral(".MVL3$")));
-    const bool result2 = isFile(derivedFile(QStringLiteral(".MVO3$")));
-    const bool anyParameter = control.PARMT != 0 || control.PARMX != 0 || control.PARMY != 0;
-    menuItem(QStringLiteral("ShowLog1"))->setEnabled(log);
-    menuItem(QStringLiteral("ShowResult1"))->setEnabled(result);
-    menuItem(QStringLiteral("Kurvo1"))->setEnabled(anyParameter && result && kurvoInstalled());
-    menuItem(QStringLiteral("ShowLog2"))->setEnabled(log2);
-    menuItem(QStringLiteral("ShowResult2"))->setEnabled(control.PARMT != 0 && result2);
-    menuItem(QStringLiteral("Kurvo2"))->setEnabled(control.PARMT != 0 && result2 && kurvoInstalled());
-    const bool incomplete = menuItem(QStringLiteral("ShowLog2"))->isEnabled()
-        || menuItem(QStringLiteral("ShowResult2"))->isEnabled()
-        || menuItem(QStringLiteral("Kurvo2"))->isEnabled();
-    menuItem(QStringLiteral("Incompleteresult1"))->setVisible(incomplete);
-    menuItem(QStringLiteral("N10"))->setVisible(incomplete);
+    const RResultMenuState state = resultMenuRule(m_doc);
+    menuItem(QStringLiteral("ShowLog1"))->setEnabled(state.showLog1);
+    menuItem(QStringLiteral("ShowResult1"))->setEnabled(state.showResult1);
+    menuItem(QStringLiteral("Kurvo1"))->setEnabled(state.kurvo1);
+    menuItem(QStringLiteral("ShowLog2"))->setEnabled(state.showLog2);
+    menuItem(QStringLiteral("ShowResult2"))->setEnabled(state.showResult2);
+    menuItem(QStringLiteral("Kurvo2"))->setEnabled(state.kurvo2);
+    menuItem(QStringLiteral("Incompleteresult1"))->setVisible(state.incompleteResult);
+    menuItem(QStringLiteral("N10"))->setVisible(state.incompleteResult);
 }
 
-bool TMORVMain::kurvoInstalled() const
+RResultCommandContext TMORVMain::resultCommandContext()
 {
-    // The plotting program is found through the command the settings name for it.
-    const QSettings s(QStringLiteral("Vesko"), QStringLiteral("MORV3"));
-    return !s.value(QStringLiteral("KurvoCommand")).toString().trimmed().isEmpty();
+    RResultCommandContext context;
+    context.owner = this;
+    context.document = m_doc.compiler.get();
+    context.results = &m_results;
+    context.documentFolder = m_doc.documentFolder;
+    context.documentFileName = m_doc.documentFileName;
+    context.fontName = m_settings.fontName;
+    context.fontSize = m_settings.fontSize;
+    context.significantDigits = m_settings.significantDigits;
+    return context;
 }
 
 QString TMORVMain::derivedFile(const QString& extension) const
@@ -325,23 +334,26 @@ void TMORVMain::Preference1Click()
 
 void TMORVMain::ShowLog1Click(bool incomplete)
 {
-    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVL3$") : QStringLiteral(".MVL3"))))
+    const RResultMenuState rule = resultMenuRule(m_doc);
+    if (!(incomplete ? rule.showLog2 : rule.showLog1))
         return;
-    notAvailable(QStringLiteral("Show Log"));
+    showRunLog(resultCommandContext(), incomplete);
 }
 
 void TMORVMain::ShowResult1Click(bool incomplete)
 {
-    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"))))
+    const RResultMenuState rule = resultMenuRule(m_doc);
+    if (!(incomplete ? rule.showResult2 : rule.showResult1))
         return;
-    notAvailable(QStringLiteral("Show Result"));
+    showResultTables(resultCommandContext(), incomplete);
 }
 
 void TMORVMain::Kurvo1Click(bool incomplete)
 {
-    if (!isFile(derivedFile(incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"))))
+    const RResultMenuState rule = resultMenuRule(m_doc);
+    if (!(incomplete ? rule.kurvo2 : rule.kurvo1))
         return;
-    notAvailable(QStringLiteral("Kurvo"));
+    plotResult(resultCommandContext(), incomplete, m_plotFileName);
 }
 
 void TMORVMain::UsersManual1Click()
