@@ -22,9 +22,9 @@ std::filesystem::path fsPath(const QString& path)
     return std::filesystem::path(path.toStdU16String());
 }
 
-// The file's lines as UTF-8 text without a leading byte-order mark, each without its line
-// end (LF or CR LF). False when the file cannot be opened or read.
-bool readLines(const QString& path, QStringList& lines)
+// The file's lines as bytes without a leading byte-order mark, each without its line end (LF
+// or CR LF). False when the file cannot be opened or read.
+bool readRawLines(const QString& path, QList<QByteArray>& lines)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -34,12 +34,24 @@ bool readLines(const QString& path, QStringList& lines)
         return false;
     if (bytes.startsWith(ByteOrderMark))
         bytes.remove(0, ByteOrderMark.size());
-    lines = QString::fromUtf8(bytes).split(u'\n');
+    lines = bytes.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the line end of the last line opens no further line
-    for (QString& line : lines)
-        if (line.endsWith(u'\r'))
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
             line.chop(1);
+    return true;
+}
+
+// The same lines as UTF-8 text.
+bool readLines(const QString& path, QStringList& lines)
+{
+    QList<QByteArray> raw;
+    if (!readRawLines(path, raw))
+        return false;
+    lines.clear();
+    for (const QByteArray& line : raw)
+        lines << QString::fromUtf8(line);
     return true;
 }
 
@@ -198,11 +210,13 @@ bool UpdateFileID(const QString& file, const QString& backupFile, const QString&
     if (!std::filesystem::copy_file(fsPath(file), fsPath(backupFile),
             std::filesystem::copy_options::overwrite_existing, error))
         return false;
-    QStringList lines;
-    if (!readLines(backupFile, lines))
+    QList<QByteArray> lines;
+    if (!readRawLines(backupFile, lines))
         return false;
-    for (QString& line : lines) {
-        QStringList items = commaSplit(line);
+    // Lines are rewritten only where they change; every other line keeps its bytes, even
+    // bytes that are no UTF-8.
+    for (QByteArray& line : lines) {
+        QStringList items = commaSplit(QString::fromUtf8(line));
         if (items.isEmpty())
             continue;
         const QString keyword = items[0].toUpper();
@@ -211,7 +225,7 @@ bool UpdateFileID(const QString& file, const QString& backupFile, const QString&
                 items.append(id);
             else
                 items[1] = id;
-            line = commaTextJoin(items);
+            line = commaTextJoin(items).toUtf8();
         } else if (keyword == QStringLiteral("$DATAFILE") && !dataFileItem.isEmpty()
                    && items.value(1) != dataFileItem) {
             // The file would otherwise name the other result, or one that no longer exists.
@@ -219,13 +233,15 @@ bool UpdateFileID(const QString& file, const QString& backupFile, const QString&
                 items.append(dataFileItem);
             else
                 items[1] = dataFileItem;
-            line = commaTextJoin(items);
+            line = commaTextJoin(items).toUtf8();
         }
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = fileBytes(lines);
+    QByteArray bytes = ByteOrderMark;
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
     if (out.write(bytes) != bytes.size()) {
         out.cancelWriting();
         out.commit();

@@ -181,6 +181,20 @@ TEST_F(PlotFile, RefreshChangesOnlyTheFileIdAndKeepsAddedLines)
     EXPECT_TRUE(sink.texts.isEmpty());
 }
 
+// Guards against a refresh that damages added lines whose bytes are not UTF-8.
+TEST_F(PlotFile, RefreshKeepsBytesThatAreNoUtf8)
+{
+    QByteArray previous = readAll(fixture(QStringLiteral("time_only_MV3.Kurvo")));
+    previous += "; caf\xE9 au lait, \xFF\xFE\r\n";
+    writeAll(path(QStringLiteral("time_only_MV3.Kurvo")), previous);
+    result(QStringLiteral("time_only.MVO3"), "abc");
+    EXPECT_EQ(exportPlot(TimeOnly, QStringLiteral("time_only.MV3")), KurvoFileRefreshed);
+    QByteArray expected = previous;
+    expected.replace("$FILEID,SSbl=\r\n", "$FILEID,*nGG+\r\n");
+    ASSERT_NE(expected, previous);
+    EXPECT_EQ(readAll(path(QStringLiteral("time_only_MV3.Kurvo"))), expected);
+}
+
 TEST_F(PlotFile, RefreshKeepsOldNamesWhenOnlyAVariableWasRenamed)
 {
     result(QStringLiteral("line_in_time.MVO3"), "abc");
