@@ -54,6 +54,9 @@ class ResultCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Settings of their own, so that tests running side by side never see each other's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
         doc = makeResultDocument(LineY);
         context.document = doc.get();
         context.results = &holder;
@@ -67,6 +70,7 @@ protected:
     }
     QString path(const QString& name) const { return dir.filePath(name); }
 
+    QTemporaryDir settingsDir;
     QTemporaryDir dir;
     std::unique_ptr<RMORVCompile> doc;
     RResultHolder holder;

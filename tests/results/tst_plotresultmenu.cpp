@@ -101,10 +101,17 @@ TEST(ResultMenu, AFolderNamedLikeAResultIsNoResult)
 
 class PlotProgram : public ::testing::Test {
 protected:
+    // Settings of their own, so that tests running side by side never see each other's.
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    }
     void TearDown() override
     {
         QSettings(QStringLiteral("Vesko"), QStringLiteral("MORV3")).remove(QStringLiteral("KurvoCommand"));
     }
+    QTemporaryDir settingsDir;
     void setCommand(const QString& command)
     {
         QSettings(QStringLiteral("Vesko"), QStringLiteral("MORV3"))
