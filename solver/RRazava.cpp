@@ -200,10 +200,31 @@ int RRazava::AllocMem()
             (g.subVariableAttributes[i] == 0 ? g.pointSubVariableNumbers
                                              : g.cellSubVariableNumbers)
                 .push_back(i + 1);
+        ComputeStencils();
+        if (AllocNonZeroList() != 0)
+            return 1;
     } catch (const std::bad_alloc&) {
         return 1;
     } catch (const std::length_error&) {
         return 1;
     }
+    return 0;
+}
+
+int RRazava::AllocNonZeroList()
+{
+    const MORVGlobalData& g = *gd;
+    const std::int64_t n = g.variableCount;
+    std::int64_t capacity = 1;
+    for (int p = 0; p < g.pointCount && p < static_cast<int>(stencilCounts.size()); ++p)
+        capacity += static_cast<std::int64_t>(stencilCounts[p]) * n * n;
+    if (capacity > INT_MAX)
+        return 1;
+    nonZeroCapacity = capacity;
+    const bool read = (matrix && matrix->method == kMethodExternalSparse) || g.IPRT % 10 >= 3;
+    const std::size_t size = read ? static_cast<std::size_t>(capacity) : 0;
+    nonZeroValues.assign(size, 0.0);
+    nonZeroRows.assign(size, 0);
+    nonZeroColumns.assign(size, 0);
     return 0;
 }

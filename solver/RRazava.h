@@ -13,6 +13,7 @@
 #include "solver/RChemistryPort.h"
 #include "solver/linear/SSolverMatrix.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ public:
     int OpenLOG();
     int AllocMem();
 
-    // Stencils and weights of every point for the run's dimension; done once before the start
-    // values are solved.
+    // Stencils and weights of every point for the run's dimension; done once by the set-up,
+    // before the start values are solved.
     void ComputeStencils();
+    // Sizes the non-zero list from the stencils; 1 when it does not fit.
+    int AllocNonZeroList();
 
     // --- difference operators -------------------------------------------------------------
     static void dcoef0(int* stencilCounts, int* stencilPoints, double* W1, double* W2,
@@ -153,6 +156,13 @@ public:
     std::vector<double> checkValues;
     std::vector<double> checkSubValues;
     std::vector<double> checkTemporaries;
+    // Jacobian non-zero list (1-based rows and columns), sized to what the stencils can produce:
+    // the sum over the points of stencil size * n^2, plus one. Built only where it is read: for
+    // the external sparse solver and for the matrix listing (IPRT mod 10 >= 3); else empty.
+    std::vector<double> nonZeroValues;
+    std::vector<int> nonZeroRows;
+    std::vector<int> nonZeroColumns;
+    std::int64_t nonZeroCapacity = 0;
 
 private:
     int readDataFile(std::string& reason);

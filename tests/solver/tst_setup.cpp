@@ -395,3 +395,39 @@ TEST(SolverSetup, ChemistryBlockLoadsIntoTheRunsDataSet)
     engine.callFunction(ByteCode::FnCPROPERTY, stack, depth, c);
     EXPECT_NEAR(stack[0], 2 * 15.9994, 1e-9); // O2
 }
+
+TEST(SolverSetup, NonZeroListIsSizedByTheStencilsWhereItIsRead)
+{
+    {
+        // External sparse solver: 5 points with 3-point stencils, one variable.
+        RunFolder f("grid1d.MVAT$");
+        RRazava engine("MORV", f.data);
+        ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+        EXPECT_EQ(engine.nonZeroCapacity, 5 * 3 + 1);
+        EXPECT_EQ(engine.nonZeroValues.size(), 16u);
+        EXPECT_EQ(engine.nonZeroColumns.size(), 16u);
+        EXPECT_EQ(engine.globalData()->kmatrx, 10 * 5);
+    }
+    auto capacityOf = [](const RRazava& e) {
+        std::int64_t c = 1;
+        for (int count : e.stencilCounts)
+            c += count * 4;
+        return c;
+    };
+    {
+        // Iterative solver without the matrix listing: no list.
+        RunFolder f("mesh2d.MVAT$");
+        RRazava engine("MORV", f.data);
+        ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+        EXPECT_EQ(engine.nonZeroCapacity, capacityOf(engine));
+        EXPECT_TRUE(engine.nonZeroValues.empty());
+    }
+    {
+        // The matrix listing (IPRT mod 10 >= 3) reads it.
+        RunFolder f("mesh2d.MVAT$", [](std::vector<std::string>& l) { l[0] = "0, 10, 13, 1, 0, 1"; });
+        RRazava engine("MORV", f.data);
+        ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+        EXPECT_EQ(engine.nonZeroValues.size(), static_cast<std::size_t>(capacityOf(engine)));
+        EXPECT_EQ(engine.globalData()->kmatrx, 10 * 4 * 9);
+    }
+}
