@@ -10,6 +10,9 @@ public:
     bool atEnd() const { return next >= lines.size(); }
     // The next line; an empty string at the end.
     QString readLine() { return atEnd() ? QString() : lines[next++]; }
+    // Drops the text before the next c, which may stand anywhere in a line; the line that
+    // holds it is then read from c on. Without a c, everything is dropped.
+    void skipUntil(QChar c);
 
 private:
     QStringList lines;

@@ -1,6 +1,8 @@
-// The document file reader: version dispatch and the version 3 records.
+// The document file reader: version dispatch and the version 3 records. Older versions are
+// converted in RConvertV2.cpp and RConvertV16.cpp.
 #include "document/RAnsiCodePage.h"
 #include "document/RCommaText.h"
+#include "document/RMessages.h"
 #include "document/RMORVDocument.h"
 #include "document/RNumberText.h"
 
@@ -233,6 +235,18 @@ RDocumentLineReader::RDocumentLineReader(const QString& text)
         lines.append(text.mid(start));
 }
 
+void RDocumentLineReader::skipUntil(QChar c)
+{
+    while (!atEnd()) {
+        const qsizetype at = lines[next].indexOf(c);
+        if (at >= 0) {
+            lines[next] = lines[next].mid(at);
+            return;
+        }
+        ++next;
+    }
+}
+
 int RMORVDocument::read1block(RDocumentLineReader& reader, QString& keyword, QStringList& lines)
 {
     if (reader.atEnd())
@@ -259,9 +273,22 @@ int RMORVDocument::readVersion3(RDocumentLineReader& reader)
 {
     gReset();
     symbolDefinition.clear();
+    compiler->control->twoGrid = 0;
+    QString keyword;
+    QStringList lines;
+    for (;;) {
+        const int r = read1block(reader, keyword, lines);
+        if (r == -1)
+            return 0;
+        if (r != 0 || readRecord3(keyword, lines) != 0)
+            return ReadError;
+    }
+}
+
+int RMORVDocument::readRecord3(const QString& keyword, const QStringList& lines)
+{
     SControlData& c = *compiler->control;
     SSymbolTable& s = *compiler->symbols;
-    c.twoGrid = 0;
 
     struct IntRecord { const char* keyword; int SControlData::*field; };
     static const IntRecord intRecords[] = {
@@ -281,128 +308,108 @@ int RMORVDocument::readVersion3(RDocumentLineReader& reader)
         {"$DOMAIN", Equation}, {"$INITIAL", Initial}, {"$SUBVAR", SubVariable},
         {"$ASSUME", Assume}, {"$TERMINATE", Terminate}};
 
-    QString keyword;
-    QStringList lines;
-    for (;;) {
-        const int r = read1block(reader, keyword, lines);
-        if (r == -1)
+    const QString value = lines.value(0);
+    const int n = int(lines.size());
+    bool ok = true;
+
+    for (const IntRecord& rec : intRecords)
+        if (keyword == QLatin1String(rec.keyword))
+            return !lines.isEmpty() && parseInt(value, c.*rec.field) ? 0 : ReadError;
+    for (const RealRecord& rec : realRecords)
+        if (keyword == QLatin1String(rec.keyword))
+            return !lines.isEmpty() && parseReal(value, c.*rec.field) ? 0 : ReadError;
+    for (const ScriptRecord& rec : scriptRecords)
+        if (keyword == QLatin1String(rec.keyword)) {
+            scripts[rec.section] = lines;
             return 0;
-        if (r != 0)
-            return ReadError;
-        const QString value = lines.value(0);
-        const int n = int(lines.size());
-        bool ok = true;
-        bool known = false;
-
-        for (const IntRecord& rec : intRecords)
-            if (keyword == QLatin1String(rec.keyword)) {
-                known = true;
-                ok = !lines.isEmpty() && parseInt(value, c.*rec.field);
-            }
-        for (const RealRecord& rec : realRecords)
-            if (keyword == QLatin1String(rec.keyword)) {
-                known = true;
-                ok = !lines.isEmpty() && parseReal(value, c.*rec.field);
-            }
-        for (const ScriptRecord& rec : scriptRecords)
-            if (keyword == QLatin1String(rec.keyword)) {
-                known = true;
-                scripts[rec.section] = lines;
-            }
-        if (known) {
-            if (!ok)
-                return ReadError;
-            continue;
         }
 
-        if (keyword == QLatin1String("$AUTODELT")) {
-            ok = !lines.isEmpty() && parseInt(value, c.AUTODELT);
-            adjustTimeStep = true;
-        } else if (keyword == QLatin1String("$MESHTYPE")) {
-            ok = !lines.isEmpty() && parseInt(value, meshType);
-        } else if (keyword == QLatin1String("$MESHANGLE")) {
-            ok = !lines.isEmpty() && parseReal(value, meshAngle);
-        } else if (keyword == QLatin1String("$TGRID_A")) {
-            ok = !lines.isEmpty() && parseReal(value, s.TGRID_A);
-        } else if (keyword == QLatin1String("$PARMX") || keyword == QLatin1String("$PARMY")
-                   || keyword == QLatin1String("$PARMT")) {
-            const QStringList f = commaSplit(value);
-            const QChar which = keyword[5];
-            int& flag = which == u'X' ? c.PARMX : which == u'Y' ? c.PARMY : c.PARMT;
-            QString& name = which == u'X' ? s.xName : which == u'Y' ? s.yName : s.tName;
-            ok = f.size() >= 2 && parseInt(f[0], flag);
-            if (ok)
-                name = trimBlanks(f[1]);
-        } else if (keyword == QLatin1String("$TGRID_B")) {
-            s.TGRID_B = QList<double>(n, 0.0);
-            s.outputTimeCount = n;
-            for (int i = 0; i < n && ok; ++i)
-                ok = parseReal(lines[i], s.TGRID_B[i]);
-        } else if (keyword == QLatin1String("$SPECIES")) {
-            s.speciesNames.clear();
-            s.speciesCount = n;
-            for (const QString& line : lines) {
-                const QStringList f = commaSplit(line);
-                if (f.isEmpty()) {
-                    ok = false;
-                    break;
-                }
-                s.speciesNames << trimBlanks(f[0]);
+    if (keyword == QLatin1String("$AUTODELT")) {
+        ok = !lines.isEmpty() && parseInt(value, c.AUTODELT);
+        adjustTimeStep = true;
+    } else if (keyword == QLatin1String("$MESHTYPE")) {
+        ok = !lines.isEmpty() && parseInt(value, meshType);
+    } else if (keyword == QLatin1String("$MESHANGLE")) {
+        ok = !lines.isEmpty() && parseReal(value, meshAngle);
+    } else if (keyword == QLatin1String("$TGRID_A")) {
+        ok = !lines.isEmpty() && parseReal(value, s.TGRID_A);
+    } else if (keyword == QLatin1String("$PARMX") || keyword == QLatin1String("$PARMY")
+               || keyword == QLatin1String("$PARMT")) {
+        const QStringList f = commaSplit(value);
+        const QChar which = keyword[5];
+        int& flag = which == u'X' ? c.PARMX : which == u'Y' ? c.PARMY : c.PARMT;
+        QString& name = which == u'X' ? s.xName : which == u'Y' ? s.yName : s.tName;
+        ok = f.size() >= 2 && parseInt(f[0], flag);
+        if (ok)
+            name = trimBlanks(f[1]);
+    } else if (keyword == QLatin1String("$TGRID_B")) {
+        s.TGRID_B = QList<double>(n, 0.0);
+        s.outputTimeCount = n;
+        for (int i = 0; i < n && ok; ++i)
+            ok = parseReal(lines[i], s.TGRID_B[i]);
+    } else if (keyword == QLatin1String("$SPECIES")) {
+        s.speciesNames.clear();
+        s.speciesCount = n;
+        for (const QString& line : lines) {
+            const QStringList f = commaSplit(line);
+            if (f.isEmpty()) {
+                ok = false;
+                break;
             }
-        } else if (keyword == QLatin1String("$VARATTR")) {
-            c.variableCount = n;
-            ok = readSymbols(lines, true, s.variableNames, &s.variableAttributes,
-                             s.variableComments, c.twoGrid);
-        } else if (keyword == QLatin1String("$SUBVATTR")) {
-            c.subVariableCount = n;
-            ok = readSymbols(lines, true, s.subVariableNames, &s.subVariableAttributes,
-                             s.subVariableComments, c.twoGrid);
-        } else if (keyword == QLatin1String("$INPATTR")) {
-            c.inputCount = n;
-            ok = readSymbols(lines, false, s.inputNames, nullptr, s.inputComments, c.twoGrid);
-        } else if (keyword == QLatin1String("$TEMPATTR")) {
-            c.temporaryCount = n;
-            ok = readSymbols(lines, false, s.temporaryNames, nullptr, s.temporaryComments,
-                             c.twoGrid);
-        } else if (keyword == QLatin1String("$LABELEDCONSTANT")) {
-            s.constantCount = n;
-            s.constantNames.clear();
-            s.constantValues.clear();
-            s.constantComments.clear();
-            for (const QString& line : lines) {
-                const QStringList f = commaSplit(line);
-                double v = 0.0;
-                if (f.size() < 3 || !parseReal(f[1], v)) {
-                    ok = false;
-                    break;
-                }
-                s.constantNames << trimBlanks(f[0]);
-                s.constantValues << v;
-                s.constantComments << f[2];
-            }
-        } else if (keyword == QLatin1String("$INPDATA")) {
-            ok = readInputData(lines, c.inputCount, *this);
-        } else if (keyword == QLatin1String("$DEFINESYMBOL")) {
-            symbolDefinition = lines;
-        } else if (keyword == QLatin1String("$SEG_POINT")) {
-            ok = readPoints(lines, *mesh);
-        } else if (keyword == QLatin1String("$SEG_LINE")) {
-            ok = readSegments(lines, *mesh);
-        } else if (keyword == QLatin1String("$SEG_PATH")) {
-            ok = readOutlines(lines, *mesh);
-        } else if (keyword == QLatin1String("$GRID_POINT")) {
-            ok = readGridPoints(lines, *mesh);
-        } else if (keyword == QLatin1String("$CELL_TRIANGLE")) {
-            ok = readTriangles(lines, *mesh);
-        } else if (keyword == QLatin1String("$INTEGRAL1")) {
-            ok = readIntegrals(lines, compiler->INTEGRAL1);
-        } else if (keyword == QLatin1String("$INTEGRAL2")) {
-            ok = readIntegrals(lines, compiler->INTEGRAL2);
+            s.speciesNames << trimBlanks(f[0]);
         }
-        // Any other keyword ("$GRAPH", records of later versions) is skipped with its value.
-        if (!ok)
-            return ReadError;
+    } else if (keyword == QLatin1String("$VARATTR")) {
+        c.variableCount = n;
+        ok = readSymbols(lines, true, s.variableNames, &s.variableAttributes,
+                         s.variableComments, c.twoGrid);
+    } else if (keyword == QLatin1String("$SUBVATTR")) {
+        c.subVariableCount = n;
+        ok = readSymbols(lines, true, s.subVariableNames, &s.subVariableAttributes,
+                         s.subVariableComments, c.twoGrid);
+    } else if (keyword == QLatin1String("$INPATTR")) {
+        c.inputCount = n;
+        ok = readSymbols(lines, false, s.inputNames, nullptr, s.inputComments, c.twoGrid);
+    } else if (keyword == QLatin1String("$TEMPATTR")) {
+        c.temporaryCount = n;
+        ok = readSymbols(lines, false, s.temporaryNames, nullptr, s.temporaryComments,
+                         c.twoGrid);
+    } else if (keyword == QLatin1String("$LABELEDCONSTANT")) {
+        s.constantCount = n;
+        s.constantNames.clear();
+        s.constantValues.clear();
+        s.constantComments.clear();
+        for (const QString& line : lines) {
+            const QStringList f = commaSplit(line);
+            double v = 0.0;
+            if (f.size() < 3 || !parseReal(f[1], v)) {
+                ok = false;
+                break;
+            }
+            s.constantNames << trimBlanks(f[0]);
+            s.constantValues << v;
+            s.constantComments << f[2];
+        }
+    } else if (keyword == QLatin1String("$INPDATA")) {
+        ok = readInputData(lines, c.inputCount, *this);
+    } else if (keyword == QLatin1String("$DEFINESYMBOL")) {
+        symbolDefinition = lines;
+    } else if (keyword == QLatin1String("$SEG_POINT")) {
+        ok = readPoints(lines, *mesh);
+    } else if (keyword == QLatin1String("$SEG_LINE")) {
+        ok = readSegments(lines, *mesh);
+    } else if (keyword == QLatin1String("$SEG_PATH")) {
+        ok = readOutlines(lines, *mesh);
+    } else if (keyword == QLatin1String("$GRID_POINT")) {
+        ok = readGridPoints(lines, *mesh);
+    } else if (keyword == QLatin1String("$CELL_TRIANGLE")) {
+        ok = readTriangles(lines, *mesh);
+    } else if (keyword == QLatin1String("$INTEGRAL1")) {
+        ok = readIntegrals(lines, compiler->INTEGRAL1);
+    } else if (keyword == QLatin1String("$INTEGRAL2")) {
+        ok = readIntegrals(lines, compiler->INTEGRAL2);
     }
+    // Any other keyword ("$GRAPH", records of later versions) is skipped with its value.
+    return ok ? 0 : ReadError;
 }
 
 // Makes a freshly read document whole, or refuses it: every input data set holds exactly
@@ -469,6 +476,8 @@ int RMORVDocument::loadfile(const QString& path)
 
     RMORVDocument fresh;
     int result = 0;
+    // Told only once the converted document has been taken over.
+    QString completion;
     if (fileName != EmptyDocumentName) {
         QFile file(info.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))
@@ -496,20 +505,22 @@ int RMORVDocument::loadfile(const QString& path)
                 return 4;
             if (version >= 20000)
                 return 5;
-            // Version 1.6 files are not converted yet.
-            return 7;
+            result = fresh.readVersion16(reader);
+            completion = QStringLiteral("V1.6 file conversion completed.");
+        } else {
+            if (keyword != QLatin1String("$MORV"))
+                return 3;
+            if (!versionValue(value, version))
+                return ReadError;
+            if (version < 2000202 || version >= 4000000)
+                return 8;
+            if (version < 3000000) {
+                result = fresh.readVersion2(reader);
+                completion = QStringLiteral("V2 file conversion completed.");
+            } else {
+                result = fresh.readVersion3(reader);
+            }
         }
-        if (keyword != QLatin1String("$MORV"))
-            return 3;
-        if (!versionValue(value, version))
-            return ReadError;
-        if (version < 2000202 || version >= 4000000)
-            return 8;
-        if (version < 3000000) {
-            // Version 2 files are not converted yet.
-            return 8;
-        }
-        result = fresh.readVersion3(reader);
         if (result == 0)
             result = fresh.checkLoaded();
         if (result != 0)
@@ -519,5 +530,7 @@ int RMORVDocument::loadfile(const QString& path)
     c.spaceDimension = c.PARMX + c.PARMY;
     fresh.meshCheck1D = fresh.mesh->meshState == 2 ? 0 : -1;
     takeContentFrom(fresh);
+    if (!completion.isEmpty())
+        postMessage(MessageKind::Information, completion);
     return 0;
 }

@@ -36,9 +36,11 @@ public:
     // document that is taken over only on success, so a failed load changes nothing here.
     // Creates the path's folder when it is missing and makes it the current directory.
     // 0 read; 1 cannot open; 2 empty; 3 first keyword neither "$VERSION" nor "$MORV";
-    // 4 "$VERSION" below 10600; 5 "$VERSION" of 20000 or more; 7 a version 1.6 file that
-    // cannot be converted; 8 an unsupported "$MORV" version; 99 any other fault, a
-    // reference to a figure or mesh element that does not exist included.
+    // 4 "$VERSION" below 10600; 5 "$VERSION" of 20000 or more; 7 a version 1.6 file with a
+    // record the conversion does not know; 8 an unsupported "$MORV" version; 99 any other
+    // fault, a reference to a figure or mesh element that does not exist included.
+    // Version 2 and 1.6 files are converted, and the completion is told through
+    // postMessage once the converted document has been taken over.
     int loadfile(const QString& path);
     // Writes the document as a version 3 file, atomically: a failure leaves any file at the
     // path as it was. 0 written; 1 the file could not be written (or is held or read-only);
@@ -49,6 +51,12 @@ public:
     // lines up to "$END" for a block). 0 read; -1 at the end of the file (keyword and lines
     // unchanged); 99 a blank line where a record should begin.
     static int read1block(RDocumentLineReader& reader, QString& keyword, QStringList& lines);
+
+    // Turns one script line of a version 1.6 document into the current script language: a
+    // "%equ:" label (any case) that stands before the first "#" raises counter and every
+    // "%equ:" of the line becomes "MORV_Equation_<counter>="; then "[0]", "[1]", "[2]"
+    // become "[<x name>,0]" and so on, with the x parameter's name as it stands now.
+    void ConvertEquation(QString line, QString& converted, int& counter) const;
 
     // The bytes savefile writes for this document.
     QByteArray documentText() const;
@@ -81,6 +89,12 @@ public:
 
 private:
     int readVersion3(RDocumentLineReader& reader);
+    // One record of a version 3 file into this document: 0 read or skipped, 99 a fault.
+    int readRecord3(const QString& keyword, const QStringList& lines);
+    // The conversions of older files, entered after the first record. 0 converted; 7 (1.6
+    // only) a record the conversion does not know; 99 a fault.
+    int readVersion2(RDocumentLineReader& reader);
+    int readVersion16(RDocumentLineReader& reader);
     int checkLoaded();
     void takeContentFrom(RMORVDocument& other);
 };

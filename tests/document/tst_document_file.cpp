@@ -291,13 +291,13 @@ TEST_F(FileTest, BrokenFilesAreRefusedAndTheOpenDocumentStaysAsItWas)
 
 TEST_F(FileTest, VersionLimits)
 {
-    // Versions 2 and 1.6 are recognised but not converted yet: 8 and 7.
+    // Versions 2 and 1.6 are converted within their limits; "$LMAX 7" reads in each.
     struct Case { const char* first; int code; };
     const Case cases[] = {
         {"$MORV 03999999", 0}, {"$MORV 03000000", 0}, {"$MORV 3000000", 0},
-        {"$MORV 02999999", 8}, {"$MORV 02000202", 8}, {"$MORV 02000201", 8},
+        {"$MORV 02999999", 0}, {"$MORV 02000202", 0}, {"$MORV 02000201", 8},
         {"$MORV 04000000", 8},
-        {"$VERSION 10600", 7}, {"$VERSION 19999", 7}, {"$VERSION 10599", 4},
+        {"$VERSION 10600", 0}, {"$VERSION 19999", 0}, {"$VERSION 10599", 4},
         {"$VERSION 20000", 5},
     };
     for (const Case& c : cases) {
