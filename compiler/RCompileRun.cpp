@@ -1,6 +1,8 @@
 #include "compiler/RCompileRun.h"
 
+#include "compiler/ChemistryPreparation.h"
 #include "compiler/CompileList.h"
+#include "chemistry/RSSChem.h"
 #include "compiler/SolverDataFileWriter.h"
 
 #include "document/ByteCode.h"
@@ -22,7 +24,7 @@ bool sectionCompiled(const RMORVCompile& compiler, int section)
 
 // The steps of a compile run up to the symbol listing; an exception leaves it early.
 void compileSteps(RMORVDocument& document, const std::array<QStringList, 5>& scripts, QStringList& log,
-                  const std::function<void(int)>& progress)
+                  const std::function<void(int)>& progress, const SChemistryDataBases& chemistry)
 {
     RMORVCompile& compiler = *document.compiler;
 
@@ -41,6 +43,8 @@ void compileSteps(RMORVDocument& document, const std::array<QStringList, 5>& scr
 
     compiler.errorCount = 0;
     compiler.warningCount = 0;
+
+    PrepareCProp(document, chemistry, log);
 
     // The pool starts with the labelled constants, so constant i is pool entry i.
     compiler.locals.clear();
@@ -82,7 +86,11 @@ void compileSteps(RMORVDocument& document, const std::array<QStringList, 5>& scr
         }
     }
 
-    SymListOut(document.compileList, compiler, nullptr);
+    QStringList chemistryLog;
+    if (document.chemistry)
+        for (const std::string& line : document.chemistry->GetLogText())
+            chemistryLog.append(QString::fromStdString(line));
+    SymListOut(document.compileList, compiler, document.chemistry ? &chemistryLog : nullptr);
 }
 
 } // namespace
@@ -90,10 +98,16 @@ void compileSteps(RMORVDocument& document, const std::array<QStringList, 5>& scr
 int runCompile(RMORVDocument& document, const std::array<QStringList, 5>& scripts, QStringList& log,
                const std::function<void(int)>& progress)
 {
+    return runCompile(document, scripts, log, progress, SChemistryDataBases());
+}
+
+int runCompile(RMORVDocument& document, const std::array<QStringList, 5>& scripts, QStringList& log,
+               const std::function<void(int)>& progress, const SChemistryDataBases& chemistry)
+{
     RMORVCompile& compiler = *document.compiler;
     compiler.messages = &log;
     try {
-        compileSteps(document, scripts, log, progress);
+        compileSteps(document, scripts, log, progress, chemistry);
     } catch (const std::exception& e) {
         log.append(QStringLiteral("> Unexpected error : ") + QString::fromLocal8Bit(e.what()));
         ++compiler.errorCount;

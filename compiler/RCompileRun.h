@@ -10,8 +10,10 @@
 #include <functional>
 
 class RMORVDocument;
+struct SChemistryDataBases;
 
-// Compiles the five script texts (index 0 ASSUME to 4 TERMINATE; the caller passes copies
+// Prepares the chemistry of the selected species against the given data bases, then compiles
+// the five script texts (index 0 ASSUME to 4 TERMINATE; the caller passes copies
 // taken from the editors) against the document's symbols. The compiler object's messages
 // write into log for the whole run. progress, when set, receives bar positions 0..100.
 // The document folder is created when it is missing. An unexpected error ends the run early
@@ -19,3 +21,5 @@ class RMORVDocument;
 // at the end in any case. Returns the error count of the run.
 int runCompile(RMORVDocument& document, const std::array<QStringList, 5>& scripts, QStringList& log,
                const std::function<void(int)>& progress = {});
+int runCompile(RMORVDocument& document, const std::array<QStringList, 5>& scripts, QStringList& log,
+               const std::function<void(int)>& progress, const SChemistryDataBases& chemistry);

@@ -2,6 +2,7 @@
 
 #include "compiler/OutputTimes.h"
 #include "compiler/SolverDataFields.h"
+#include "chemistry/RSSChem.h"
 #include "document/RMORVCompile.h"
 #include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
@@ -12,6 +13,7 @@
 #include <QSaveFile>
 
 #include <exception>
+#include <sstream>
 
 using namespace SolverDataFields;
 
@@ -295,5 +297,17 @@ QString solverDataFilePath(const RMORVDocument& doc)
 
 int TempFileOut(RMORVDocument& doc, const QString& path)
 {
-    return writeSolverDataFile(solverDataSource(doc, {}), path);
+    std::function<bool(QByteArray&, int)> block;
+    if (const std::shared_ptr<RSSChem> chemistry = doc.chemistry) {
+        block = [chemistry](QByteArray& out, int withTransport) {
+            const int status = chemistry->GetCKStatus();
+            if (status != 1 && status != 2)
+                return false;
+            std::ostringstream text;
+            chemistry->CKGlobalSave(text, withTransport, kEol);
+            out += QByteArray::fromStdString(text.str());
+            return bool(text);
+        };
+    }
+    return writeSolverDataFile(solverDataSource(doc, std::move(block)), path);
 }

@@ -463,6 +463,8 @@ void RMORVDocument::takeContentFrom(RMORVDocument& other)
     divisionPitch = other.divisionPitch;
     meshCheck1D = other.meshCheck1D;
     compileState = other.compileState;
+    // The chemistry data set belongs to the document it was prepared for.
+    chemistry.reset();
 }
 
 int RMORVDocument::loadfile(const QString& path)

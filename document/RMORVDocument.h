@@ -11,6 +11,8 @@
 #include <array>
 #include <memory>
 
+class RSSChem;
+
 // The one open document without any window: what the document file stores, the session's
 // identity and flags, and the hold on the document file. The main window owns one and its
 // dialogs and editors read and write the members directly.
@@ -86,6 +88,9 @@ public:
     bool modified = false;
     RExcrusiveAccess lock;
     QStringList compileList;      // listing of the last compile
+    // Chemistry data set of the last compile's chemistry preparation; the solver data file
+    // carries its block. A successful load drops it with the document it was made for.
+    std::shared_ptr<RSSChem> chemistry;
 
 private:
     int readVersion3(RDocumentLineReader& reader);
