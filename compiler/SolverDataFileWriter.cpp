@@ -301,7 +301,8 @@ int TempFileOut(RMORVDocument& doc, const QString& path)
     if (const std::shared_ptr<RSSChem> chemistry = doc.chemistry) {
         block = [chemistry](QByteArray& out, int withTransport) {
             const int status = chemistry->GetCKStatus();
-            if (status != 1 && status != 2)
+            // Only an interpreted data set has a block, and transport fits only after fitting.
+            if ((status != 1 && status != 2) || (withTransport != 0 && !chemistry->hasTransportFits()))
                 return false;
             std::ostringstream text;
             chemistry->CKGlobalSave(text, withTransport, kEol);

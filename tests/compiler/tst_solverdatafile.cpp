@@ -78,6 +78,8 @@ struct Refusal {
     void (*spoil)(RMORVDocument&);
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.what; }
+
 class RefusedDocument : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(RefusedDocument, GivesResultTwoAndNoFile)

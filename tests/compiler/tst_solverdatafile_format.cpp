@@ -17,6 +17,8 @@ struct TimesCase {
     QList<double> expected;
 };
 
+void PrintTo(const TimesCase& c, std::ostream* os) { *os << c.what; }
+
 class OutputTimesTable : public ::testing::TestWithParam<TimesCase> {};
 
 TEST_P(OutputTimesTable, ListsTheTimes)
