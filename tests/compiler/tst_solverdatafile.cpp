@@ -186,3 +186,33 @@ INSTANTIATE_TEST_SUITE_P(SolverDataFile, CompiledGoldenDocument, ::testing::Valu
                          [](const auto& info) { return baseName(info.param).toStdString(); });
 
 } // namespace
+
+namespace {
+
+// The golden documents also exist as document files (for morv_headless and the engine's
+// end-to-end runs); loading and compiling one writes the same golden file.
+class GoldenDocumentFile : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(GoldenDocumentFile, LoadsAndCompilesToTheGoldenFile)
+{
+    const Shape shape = GetParam();
+    const QString stored = dataFolder() + baseName(shape) + QStringLiteral(".MV3");
+    if (qEnvironmentVariableIsSet("MORV_UPDATE_GOLDEN"))
+        ASSERT_EQ(document(shape)->savefile(stored), 0);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(baseName(shape) + QStringLiteral(".MV3"));
+    ASSERT_TRUE(QFile::copy(stored, path));
+    RMORVDocument doc;
+    ASSERT_EQ(doc.loadfile(path), 0);
+    doc.documentFolder = dir.path() + QLatin1Char('/');
+    doc.documentFileName = baseName(shape) + QStringLiteral(".MV3");
+    QStringList log;
+    EXPECT_EQ(runCompile(doc, doc.scripts, log), 0) << qPrintable(log.join('\n'));
+    EXPECT_EQ(readAll(dir.filePath(baseName(shape) + QStringLiteral(".MVAT$"))),
+              readAll(dataFolder() + baseName(shape) + QStringLiteral(".DAT")));
+}
+
+INSTANTIATE_TEST_SUITE_P(SolverDataFile, GoldenDocumentFile, ::testing::Values(NoGrid, Grid1D, Mesh2D),
+                         [](const auto& info) { return baseName(info.param).toStdString(); });
+
+} // namespace
