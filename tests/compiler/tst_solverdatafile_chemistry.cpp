@@ -223,3 +223,21 @@ TEST(ChemistryPreparation, WriterRefusesAThermoFlagWithoutDataSet)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ChemistryPreparation, LoadingADocumentDropsTheDataSet)
+{
+    auto doc = withSpecies({"O2"});
+    QStringList log;
+    PrepareCProp(*doc, testDataBases(), log);
+    ASSERT_TRUE(doc->chemistry);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nogrid.MV3"));
+    ASSERT_TRUE(QFile::copy(dataFolder() + QStringLiteral("nogrid.MV3"), path));
+    ASSERT_EQ(doc->loadfile(path), 0);
+    // Regression: the next document's solver data file could carry this one's chemistry block.
+    EXPECT_FALSE(doc->chemistry);
+}
+
+} // namespace
