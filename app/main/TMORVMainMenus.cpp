@@ -4,7 +4,10 @@
 
 #include "app/RExtraMemo.h"
 #include "app/RUserInterface.h"
+#include "compiler/ChemistryPreparation.h"
 #include "compiler/SolverDataFileWriter.h"
+#include "compiler/TForm10.h"
+#include "compiler/TForm12.h"
 #include "results/RPlotProgram.h"
 #include "results/RResultCommands.h"
 #include "results/ResultMenuState.h"
@@ -260,13 +263,22 @@ void TMORVMain::Compile1Click()
 {
     const bool dataFileExists = isFile(solverDataFileName());
     if (m_doc.compileState == 0 && dataFileExists) {
-        notAvailable(QStringLiteral("Show Compile List"));
+        TForm12 viewer(this, m_doc, m_settings.fontName, m_settings.fontSize);
+        viewer.compileList = &m_doc.compileList;
+        viewer.exec();
         return;
     }
     if (!compilable())
         return;
     if (m_doc.compileState >= 2) {
-        notAvailable(QStringLiteral("Compile"));
+        // The compile thread works on copies of the editors' texts taken here.
+        editorsToDocument();
+        SChemistryDataBases chemistry;
+        chemistry.available = m_chemistryDataFlag;
+        chemistry.thermoPath = m_thermoDataPath;
+        chemistry.transportPath = m_transportDataPath;
+        TForm10 log(m_doc, m_doc.scripts, chemistry, this);
+        log.exec();
         return;
     }
     // Only the control data, the input data or the grid changed: the solver data file is
@@ -324,7 +336,12 @@ void TMORVMain::Temporaryfile1Click()
 {
     if (m_doc.compileState >= 2)
         return;
-    notAvailable(QStringLiteral("Export of the temporary file"));
+    const QString path = userInterface().saveFileName(this, QString(), derivedFile(QStringLiteral(".DAT")),
+        QStringLiteral("MORV temporary file (*.DAT)"), QStringLiteral("DAT"));
+    if (path.isEmpty())
+        return;
+    editorsToDocument();
+    showMessage(this, TempFileOut(m_doc, path) != 0 ? QStringLiteral("can't export") : QStringLiteral("Completed"));
 }
 
 void TMORVMain::Preference1Click()

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace SolverDataDocuments;
@@ -120,6 +121,37 @@ TEST(CompileRun, FileThatCannotBeCreatedIsReportedAndKeepsTheState)
     EXPECT_EQ(c.log.last(), QStringLiteral("File I/O error"));
     EXPECT_EQ(c.doc->compileState, 2);
     EXPECT_EQ(c.progress.last(), 100);
+}
+
+} // namespace
+
+namespace {
+
+// morv_headless compile writes the solver data file beside the document, as Run > Compile does,
+// and refuses what the menu would not compile.
+TEST(CompileRun, HeadlessCompileWritesTheSolverDataFile)
+{
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("grid1d.MV3"));
+    ASSERT_TRUE(QFile::copy(dataFolder() + QStringLiteral("grid1d.MV3"), doc));
+    QProcess run;
+    run.start(QStringLiteral(MORV_HEADLESS), {QStringLiteral("compile"), doc});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(run.readAllStandardOutput().contains("> Creating data for Solver...\n> Completed\n"));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("grid1d.MVAT$"))), readAll(dataFolder() + QStringLiteral("grid1d.DAT")));
+
+    // The same document without a finished grid is refused with the reason.
+    RMORVDocument unfinished;
+    ASSERT_EQ(unfinished.loadfile(doc), 0);
+    unfinished.mesh->meshState = 1;
+    const QString second = dir.filePath(QStringLiteral("stale.MV3"));
+    ASSERT_EQ(unfinished.savefile(second), 0);
+    run.start(QStringLiteral(MORV_HEADLESS), {QStringLiteral("compile"), second});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 3);
+    EXPECT_TRUE(run.readAllStandardError().contains("grid"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("stale.MVAT$"))));
 }
 
 } // namespace
