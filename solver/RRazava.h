@@ -133,6 +133,37 @@ public:
               double& time);
     double GetFromRestartFile(int k, int p, int n, int np, int temporaryCount, double alternate);
 
+    // --- result file ----------------------------------------------------------------------
+    // Opens the result file: a continued transient run (RESTART and PARMT set) appends to a copy
+    // of the document's previous result; any other run starts it afresh with its header.
+    // Throws RFileError when the file cannot be opened or written.
+    void StartResultFile();
+    // Header of the result file (counts, class lines, points, and for a plane run the
+    // triangles); the file is open for writing.
+    void WriteResultHeader();
+    // Stencil of every point of a plane run, after the header; nothing for other runs.
+    void WriteNeighbourLines();
+    // One output record of a one-grid run (filout) or a two-grid run (filoutFVM) and, when
+    // IPRT >= 10 and IPRN > 0, the value listing of the level in the log.
+    void filout(double tOld, double tNew, const double* oldValues, const double* newValues,
+                const double* subValues, int n, int np, int m, const double* pointX,
+                const double* pointY, double weight, int IPRT, int IPRN);
+    void filoutFVM(double tOld, double tNew, const double* oldValues, const double* newValues,
+                   const double* subValues, int n, int np, int m, const double* pointX,
+                   const double* pointY, double weight, int IPRT, int IPRN);
+
+    // --- time loop ------------------------------------------------------------------------
+    // Step choice of one step: sets dt, the output index (1-based, next output time to reach)
+    // and the step mode (-1 ends on an output time, 0 ordinary, 1 a reduced step that starts a
+    // step-size check, 2 its second step); the nominal step and the check counter change with
+    // a check. False when no output time after t remains (nothing is changed then).
+    static bool deltat(const double* outputTimes, int outputTimeCount, double& dt,
+                       double& nominalStep, double t, int& checkCounter, int AUTODELT,
+                       int& outputIndex, int& stepMode);
+    // Reads the next line of the parameter file into parameterValues: 0 done; 1 at the end of
+    // the file or with an item missing or not a number (the values read before it are kept).
+    int ReadParameterLine();
+
     // --- run log --------------------------------------------------------------------------
     // Writes one line when IPRN is set and the log is open.
     void logLine(const std::string& line);
