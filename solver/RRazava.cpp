@@ -85,6 +85,10 @@ RRazava::RRazava(const std::string& word, const std::string& dataFilePath)
         fail(startupNoMemory, "the work arrays of this problem do not fit in memory");
         return;
     }
+    if (prepareInterpreter(reason) != 0) {
+        fail(startupBadDataFile, reason);
+        return;
+    }
     g.iterationCount = 0;
     std::fill(g.maxCorrection.begin(), g.maxCorrection.end(), 0.0);
 }

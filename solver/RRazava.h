@@ -11,8 +11,11 @@
 
 #include "solver/MORVGlobalData.h"
 #include "solver/RChemistryPort.h"
+#include "solver/SPtTerm.h"
+#include "solver/linear/RSparseDirectSolver.h"
 #include "solver/linear/SSolverMatrix.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -124,6 +127,33 @@ public:
     // ATTRIBUTE(k) at p; `bad` is set for k > 7.
     double attrib(int k, int p, double nx, double ny, bool& bad) const;
 
+    // --- byte-code interpreter ----------------------------------------------------------
+    // Decodes one section; `literals` resolves the argument count of property calls for the
+    // stack-depth analysis.
+    static RDecodedSection decodeSection(const unsigned char* code, int size,
+                                         const std::vector<double>& literals);
+    // Operand records and the decoded sections of the run; 1 (with a reason) when a section
+    // needs more operand stack than there is, or pops an empty stack.
+    int prepareInterpreter(std::string& reason);
+    // Fills the operand record of point p and sets tTheta = tOld + alpha*dt.
+    void prmval(int p, int n, SPtTerm* term, const double* oldValues, const double* newValues,
+                double tOld, double dt, double alpha, double& tTheta);
+    // Executes the context's section for its point.
+    void EvalEqu(REvalContext& context);
+
+    // --- Newton iteration -----------------------------------------------------------------
+    // Solves the level from tOld to tOld + dt (newValues hold the start and receive the
+    // solution). The rest of what the iteration needs is the run state. Returns 0 (converged,
+    // not converged within LMAX, stopped, or the matrix listing written), 1 (linear solver
+    // failed), 2 (math errors in the last iteration with FLOATINGERROR 0, or a non-finite
+    // residual or correction), 11 (an error counted during assembly).
+    int solver(double dt, double tOld, double tEnd);
+    // Residuals of point p into the solver's right-hand side; on a rebuild also its Jacobian
+    // columns. False when a residual or a Jacobian entry is not finite.
+    bool jacobi(int p, double dt, double tOld, bool rebuild);
+    // Largest relative difference of two value vectors, over the variables.
+    static double getdif(int n, int np, const double* a, const double* b);
+
     // --- restart file ---------------------------------------------------------------------
     void rstout(const double* values, int n, int np, const double* temporaries,
                 int temporaryCount, double time);
@@ -191,9 +221,16 @@ public:
     // the sum over the points of stencil size * n^2, plus one. Built only where it is read: for
     // the external sparse solver and for the matrix listing (IPRT mod 10 >= 3); else empty.
     std::vector<double> nonZeroValues;
-    std::vector<int> nonZeroRows;
-    std::vector<int> nonZeroColumns;
+    std::vector<SolverIndex> nonZeroRows;
+    std::vector<SolverIndex> nonZeroColumns;
     std::int64_t nonZeroCapacity = 0;
+    std::int64_t nonZeroCount = 0;
+    // Interpreter and Newton state of the run.
+    SPtTerm term;
+    SPtTerm perturbedTerm;
+    std::vector<double> scratchSubValues;
+    std::array<RDecodedSection, 5> decoded;
+    std::unique_ptr<RSparseDirectSolver> sparseSolver;
 
 private:
     int readDataFile(std::string& reason);

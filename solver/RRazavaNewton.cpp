@@ -1,0 +1,319 @@
+// The Newton iteration of one level: residuals and a forward-difference Jacobian per point,
+// one of the run's linear methods, relaxed corrections, progress, and the log listings.
+#include "solver/RRazava.h"
+
+#include "document/ByteCode.h"
+#include "solver/RunEvent.h"
+#include "solver/linear/BandSolver.h"
+#include "solver/linear/IterativeSolvers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string format(const char* f, double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, f, v);
+    return buf;
+}
+
+std::string formatInt(const char* f, long long v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, f, v);
+    return buf;
+}
+
+// The values, `perLine` to a line, continuation lines indented.
+void logValues(RRazava& e, std::string line, const std::vector<double>& values, const char* f,
+               int perLine, int indent)
+{
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0 && i % perLine == 0) {
+            e.logLine(line);
+            line.assign(static_cast<std::size_t>(indent), ' ');
+        }
+        line += format(f, values[i]);
+    }
+    e.logLine(line);
+}
+
+} // namespace
+
+double RRazava::getdif(int n, int np, const double* a, const double* b)
+{
+    double worst = 0;
+    for (int i = 0; i < n; ++i) {
+        double diff = 0, scale = 0;
+        for (int p = 0; p < np; ++p) {
+            const std::size_t k = static_cast<std::size_t>(p) * n + i;
+            diff = std::max(diff, std::fabs(a[k] - b[k]));
+            scale = std::max(scale, std::fabs(b[k]));
+        }
+        worst = std::max(worst, scale > 0 ? diff / scale : diff);
+    }
+    return worst;
+}
+
+bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
+{
+    MORVGlobalData& g = *gd;
+    SSolverMatrix& M = *matrix;
+    const int n = g.variableCount, m = g.subVariableCount;
+    const std::size_t row0 = static_cast<std::size_t>(p) * n;
+    double* values = g.newValues.data();
+    double* subs = m > 0 ? g.subValues.data() + static_cast<std::size_t>(p) * m
+                         : pointSubValues.data();
+    double* r0 = g.residuals.data() + row0;
+    double* r1 = g.perturbedResiduals.data() + row0;
+
+    auto evaluate = [&](SPtTerm* t, double* subValues, double* residuals) {
+        double tTheta = 0;
+        prmval(p, n, t, g.oldValues.data(), values, tOld, dt, g.ALPHA, tTheta);
+        for (int s : {ByteCode::SectionSubVariable, ByteCode::SectionEquation}) {
+            REvalContext c;
+            c.term = t;
+            c.subValues = subValues;
+            c.t = tTheta;
+            c.dt = dt;
+            c.x = g.pointX[p];
+            c.y = g.pointY[p];
+            c.nx = g.normalX[p];
+            c.ny = g.normalY[p];
+            c.point = p;
+            c.values = values;
+            c.residuals = residuals;
+            c.section = &decoded[s];
+            c.label = g.sectionLabel[s].c_str();
+            EvalEqu(c);
+        }
+    };
+
+    evaluate(&term, subs, r0);
+    double* target = M.isBand() ? M.solution.data() : M.rightHandSide.data();
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(r0[i]))
+            return false;
+        target[row0 + i] = r0[i];
+    }
+    if (!rebuild)
+        return true;
+
+    const bool listed = !nonZeroValues.empty();
+    const int count = stencilCounts[p];
+    for (int j = 0; j < count; ++j) {
+        const int q = stencilPoints[static_cast<std::size_t>(p) * 6 + j];
+        if (M.method == 3 && std::abs(q - p) > 1)
+            continue;
+        for (int v = 0; v < n; ++v) {
+            const std::size_t c = static_cast<std::size_t>(q) * n + v;
+            const double x = values[c];
+            const double h = std::max(g.DELP, std::fabs(x * g.DELP));
+            values[c] = x + h;
+            std::copy(r0, r0 + n, r1); // a residual the code does not store has no derivative
+            evaluate(&perturbedTerm, scratchSubValues.data(), r1);
+            values[c] = x;
+            for (int i = 0; i < n; ++i) {
+                const SolverIndex r = static_cast<SolverIndex>(row0) + i;
+                const double e = (r1[i] - r0[i]) / h;
+                const bool kept = std::fabs(e) > 1e-20;
+                if (kept && listed) {
+                    if (nonZeroCount >= nonZeroCapacity - 1 && nonZeroCount > 0) {
+                        nonZeroCount = nonZeroCapacity - 1;
+                        g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
+                    }
+                    nonZeroValues[nonZeroCount] = e;
+                    nonZeroRows[nonZeroCount] = r + 1;
+                    nonZeroColumns[nonZeroCount] = static_cast<SolverIndex>(c) + 1;
+                    ++nonZeroCount;
+                }
+                if (M.method == kMethodIterative) {
+                    if (!kept)
+                        continue;
+                    if (static_cast<SolverIndex>(c) == r) {
+                        M.diagonal[r] = e;
+                    } else {
+                        SolverIndex& used = M.pivotsOrCounts[r];
+                        if (used >= M.rowWidth) {
+                            g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
+                            continue;
+                        }
+                        M.rows[r][used] = e;
+                        M.rowColumns[r][used] = static_cast<SolverIndex>(c) + 1;
+                        ++used;
+                    }
+                } else if (M.isBand()) {
+                    const SolverIndex slot = M.halfBandwidth + (static_cast<SolverIndex>(c) - r);
+                    if (slot < 0 || slot > 2 * M.halfBandwidth) {
+                        g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
+                        continue;
+                    }
+                    M.rows[r][slot] = e;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+int RRazava::solver(double dt, double tOld, double tEnd)
+{
+    (void)tEnd; // the level's end is tOld + dt; the run's end time does not enter the solve
+    MORVGlobalData& g = *gd;
+    SSolverMatrix& M = *matrix;
+    const int n = g.variableCount, np = g.pointCount;
+    const SolverIndex N = static_cast<SolverIndex>(n) * np;
+    g.currentTime = tOld + dt;
+    g.iterationCount = 0;
+    double R = std::fabs(g.OMEGA);
+    // MISES below 1 would make the refresh period meaningless: it counts as 1.
+    const int L = M.method == kMethodIterative ? 1 : std::max(g.MISES, 1);
+    if (M.method == kMethodExternalSparse && !sparseSolver)
+        sparseSolver = std::make_unique<RSparseDirectSolver>();
+
+    bool converged = false;
+    for (int k = 0; k < g.LMAX; ++k) {
+        const bool rebuild = k % L == 0;
+        if (rebuild) {
+            M.clearForRebuild();
+            nonZeroCount = 0;
+        }
+        g.mathErrorCount = 0;
+        for (int p = 0; p < np; ++p) {
+            if (!jacobi(p, dt, tOld, rebuild))
+                return 2;
+            if (g.runErrorCount.load(std::memory_order_relaxed) != 0)
+                return 11;
+        }
+        if (g.IPRT % 10 >= 3) {
+            if (g.IPRN > 0) {
+                logLine("*** matrix information nz=" + formatInt("%8lld", nonZeroCount)
+                        + ", kmatrx=" + formatInt("%8lld", g.kmatrx));
+                for (SolverIndex e = 0; e < nonZeroCount; ++e) {
+                    char buf[96];
+                    std::snprintf(buf, sizeof buf, "%8lld:%6lld%6lld %15.7E",
+                                  static_cast<long long>(e + 1),
+                                  static_cast<long long>(nonZeroRows[e]),
+                                  static_cast<long long>(nonZeroColumns[e]), nonZeroValues[e]);
+                    logLine(buf);
+                }
+                logLine("*** constant vector");
+                for (SolverIndex r = 0; r < N; ++r) {
+                    char buf[64];
+                    std::snprintf(buf, sizeof buf, "%8lld:%15.7E", static_cast<long long>(r + 1),
+                                  g.residuals[r]);
+                    logLine(buf);
+                }
+            }
+            g.stopRequest = 2;
+            return 0;
+        }
+
+        if (M.method == kMethodExternalSparse) {
+            int status = 0;
+            const SolverIndex nz = nonZeroCount;
+            const SolverIndex work1 = 20 * (nz + 2 * N), work2 = 20 * (4 * nz + 17 * N);
+            sparseSolver->QX_Sparse(N, nz, nonZeroValues.data(), nonZeroRows.data(),
+                                    nonZeroColumns.data(), M.rightHandSide.data(),
+                                    M.solution.data(), work1, work2, status);
+            if (status != 0)
+                return 1;
+        } else if (M.isBand()) {
+            const SolverIndex h = M.halfBandwidth;
+            if (rebuild && SSMGLUBR(M.rows, N, h, h, M.pivotsOrCounts.data(), 1e-15) != 0)
+                return 1;
+            SSMGSBR(M.rows, M.solution.data(), N, h, h, M.pivotsOrCounts.data());
+        } else {
+            SolverIndex iterations = 0;
+            double residual = 0;
+            if (SSMILUCGS(M.diagonal.data(), M.rows, M.rowColumns, M.rightHandSide.data(),
+                          M.solution.data(), N, M.rowWidth, 0.0, 10 * N, g.EPS * 0.01,
+                          iterations, residual) != 0)
+                return 1;
+        }
+        if (g.stopRequest.load(std::memory_order_relaxed) != 0)
+            return 0;
+
+        for (SolverIndex r = 0; r < N; ++r)
+            if (!std::isfinite(M.solution[r]))
+                return 2;
+        for (int i = 0; i < n; ++i) {
+            double worst = 0;
+            for (int p = 0; p < np; ++p) {
+                const std::size_t c = static_cast<std::size_t>(p) * n + i;
+                const double d = M.solution[c];
+                g.newValues[c] -= R * d;
+                worst = std::max(worst, std::fabs(d));
+            }
+            g.maxCorrection[i] = worst;
+        }
+        if (g.IPRT % 10 > 1 && g.IPRN > 0) {
+            char head[64];
+            std::snprintf(head, sizeof head, "L=%6d (%6.4f): ", k + 1, R);
+            logValues(*this, head, g.maxCorrection, "%12.5E", 5, 19);
+        }
+        if (g.OMEGA > 0)
+            R = R + (1 - R) / g.LMAX * 3.0;
+        g.iterationCount = k + 1;
+        g.publishSnapshot();
+        if (g.runEvent)
+            g.runEvent->set();
+        converged = std::all_of(g.maxCorrection.begin(), g.maxCorrection.end(),
+                                [&](double c) { return c <= g.EPS; });
+        if (converged)
+            break;
+    }
+
+    if (!converged) {
+        if (g.IPRN > 0)
+            logValues(*this, " ?  W0011  ?   TIME=" + format("%11.4E", g.currentTime) + ", ERROR=",
+                      g.maxCorrection, "%10.3E", 4, 39);
+        g.runWarningCount.fetch_add(1, std::memory_order_relaxed);
+        return 0;
+    }
+    if (g.FLOATINGERROR == 0 && g.mathErrorCount > 0)
+        return 2;
+    if (g.IPRT % 10 > 0 && g.IPRN > 0) {
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "* time =%15.7E, dt =%15.7E (repeated%6d times)",
+                      g.currentTime.load(), dt, g.iterationCount.load());
+        logLine(buf);
+        const double third = (np - 1) / 3.0;
+        for (int i = 0; i < n; ++i) {
+            const bool cell = i < static_cast<int>(g.variableAttributes.size())
+                              && g.variableAttributes[i] != 0;
+            int pts[4];
+            if (g.twoGrid == 0) {
+                pts[0] = 0;
+                pts[1] = static_cast<int>(std::floor(third + 0.5));
+                pts[2] = static_cast<int>(std::floor(2 * third + 0.5));
+                pts[3] = np - 1;
+            } else if (!cell) {
+                const int a = static_cast<int>(std::floor(third));
+                const int b = static_cast<int>(std::floor(2 * third));
+                pts[0] = 0;
+                pts[1] = a + a % 2;
+                pts[2] = b + b % 2;
+                pts[3] = np - 1;
+            } else {
+                pts[0] = 1;
+                pts[1] = 2 * static_cast<int>(std::floor(third * 0.5)) + 1;
+                pts[2] = 2 * static_cast<int>(std::floor(2 * third * 0.5)) + 1;
+                pts[3] = np - 2;
+            }
+            double v[4];
+            for (int s = 0; s < 4; ++s) {
+                const int q = std::clamp(pts[s], 0, np - 1);
+                v[s] = g.newValues[static_cast<std::size_t>(q) * n + i];
+            }
+            std::snprintf(buf, sizeof buf, "* [%3d]%s %12.4E %12.4E %12.4E %12.4E (err=%11.4E)",
+                          i + 1, cell ? "C" : " ", v[0], v[1], v[2], v[3], g.maxCorrection[i]);
+            logLine(buf);
+        }
+    }
+    return 0;
+}
