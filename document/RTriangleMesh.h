@@ -121,4 +121,79 @@ public:
     // Nodes 0 to 2 are the corners of the enclosing triangle; every consumer skips them.
     std::vector<RGridPoint> gridPoints;
     std::vector<RCellTriangle> triangles;
+
+    // ---- Operations defined in mesh/ (library morv_mesh) ----
+
+    // Segment geometry (mesh/RTriangleMeshGeometry.cpp). Nothing is changed.
+    static void segmentCenter(double x1, double y1, double x2, double y2, double r, double& cx,
+                              double& cy);
+    static void segmentHandle(double x1, double y1, double x2, double y2, double r, double& hx,
+                              double& hy);
+    static void segmentLength(double x1, double y1, double x2, double y2, double r,
+                              double& length);
+    static double calcGridPoint(double t, double bias);
+    double calcDeltaLength(int piece, int segment) const;
+    static double arccos(double x);
+    static double getAngle(double x1, double y1, double x2, double y2, double x3, double y3,
+                           double x4, double y4);
+    double getAngleByIP(int i0, int i1, int i2, int i3) const;
+    // Central angle of an arc between its end points (pi when the radius is too short).
+    static double centralAngle(double x1, double y1, double x2, double y2, double r);
+    // Division point k (0..n) of segment s walked from its start point.
+    void divisionPoint(int s, int k, double& x, double& y) const;
+    // Division point k of a segment given by value, walked from its start point.
+    void divisionPoint(const RSegment& seg, int k, double& x, double& y) const;
+    // Division point k of a segment walked from its end point when fromEnd is set (bias and
+    // central angle negated, so the same points come in reverse order).
+    void walkPoint(const RSegment& seg, bool fromEnd, int k, double& x, double& y) const;
+    // Recomputes the handle point of segment s from its end points and radius.
+    void updateHandle(int s);
+
+    // Validity checks (mesh/RTriangleMeshChecks.cpp).
+    bool isSamePt(double x1, double y1, double x2, double y2) const;
+    bool isOnSimpleLine(double px, double py, double x1, double y1, double x2, double y2) const;
+    bool existingPt(double x, double y, int except) const;
+    bool isOnSegment(const RSegment& seg, double x, double y) const;
+    bool isOnlineBySeg(int s, double x, double y) const;
+    bool isOnline(double x, double y) const;
+    static bool crossCheck(double x1, double y1, double x2, double y2, double x3, double y3,
+                           double x4, double y4);
+    bool isCrossingSegment(const RSegment& a, const RSegment& b) const;
+    int SegmentTotalCheck(const RSegment& seg, int skip);
+    int PointTotalCheck(double x, double y, int n, int flip);
+    bool isInbound(double x, double y, int outline) const;
+    // The chord points that isInbound walks around outline k, starting point included.
+    void outlineWalk(int k, std::vector<double>& xs, std::vector<double>& ys) const;
+    // Sum of the signed angles at (x, y) between consecutive walk points.
+    static double windingSum(double x, double y, const std::vector<double>& xs,
+                             const std::vector<double>& ys);
+    void deselect(int flags);
+    // Sets the geometric tolerance from the visible figure: 1e-8 times its larger extent; when
+    // that is not above 0 the previous value, or 1e-10 when that is not above 0 either.
+    void setToleranceFromFigure();
+
+    // Connections, groups, outlines and closed paths (mesh/RTriangleMeshOutlines.cpp).
+    void countConnection(int p, int& total, int& outlineCount) const;
+    int isConnect(int p, int q) const;
+    void NewConnection(int a, int b, int region);
+    void createOutline(int s, int region);
+    int searchClosedPath(int start, int seg, int from, int dir);
+    void renumberGroup(int g, int p);
+    void getPathHandle(int outline);
+
+    // Deleting (mesh/RTriangleMeshDelete.cpp).
+    void renumberPoint(int a, int b);
+    void renumberSegment(int a, int b);
+    void deletePoint(int i);
+    // False when the segment was left in place because the outlines around it are inconsistent.
+    bool deleteSegment(int s);
+
+    // Whole-figure undo ring (mesh/RTriangleMeshUndo.cpp).
+    void PushFU();
+    void PopFU(int slot);
+    void UndoFU();
+    void RedoFU();
+    bool canUndo() const;
+    bool canRedo() const;
+    void resetUndoPositions();
 };

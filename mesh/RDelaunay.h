@@ -1,0 +1,171 @@
+#pragma once
+#include "document/RTriangleMesh.h"
+#include "mesh/RMeshIndex.h"
+
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <vector>
+
+// One vertex of a cavity polygon: the polygon edge ending at this vertex and what lies across.
+struct RPoly {
+    int vertex = -1;
+    int outerTriangle = -1;
+    int outerVertex = -1;
+    int segment = -1;
+};
+
+// A named int list of the generator's line and region tables.
+struct RIntegral {
+    QString name;
+    std::vector<int> values;
+};
+
+// Receives the generator's stage texts and percentages. The progress window hands them on to
+// the user-interface thread; without a receiver the generator reports nothing.
+class RMeshProgress {
+public:
+    virtual ~RMeshProgress() = default;
+    virtual void setStage(const QString& text) = 0;
+    virtual void setPosition(int percent) = 0;
+    // The position last set (the boundary-cell scheme only moves the bar forward).
+    virtual int position() const = 0;
+};
+
+// The two-dimensional mesh generator: a constrained Delaunay triangulation built incrementally
+// inside one enclosing triangle, then refined, smoothed and given neighbour rings. It writes the
+// grid points and triangles of the bound RTriangleMesh.
+class RDelaunay {
+public:
+    explicit RDelaunay(RTriangleMesh* mesh);
+    ~RDelaunay();
+
+    int flipCount = 0;
+    std::vector<int> flipStack;
+    std::vector<int> innerPoints;
+    std::vector<RPoly> leftPolygon, rightPolygon;
+    double xMax = 0, yMax = 0, xMin = 0, yMin = 0;
+    RTriangleMesh* mesh;
+    double maxSpacing = 0, minSpacing = 1e35;
+    double meshAngle = 0.0;
+    int meshType = 0;
+    std::atomic<bool> cancel{false};
+    QList<RIntegral> lineTable;
+    QList<RIntegral> regionTable;
+    RMeshProgress* progress = nullptr;
+    // Set when a step that must not fail (ear clipping, the quality sequence) found the mesh
+    // inconsistent; the generation then ends as failed and its mesh is discarded.
+    bool failed = false;
+
+    // Spatial indexes and the ordered quality sequence. They change no result; off, every
+    // lookup is the plain scan (used by the differential tests).
+    void setFastPaths(bool on);
+    bool fastPaths() const { return fast; }
+
+    // Point location and insertion.
+    int WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b);
+    int MeshInsertPoint(double x, double y, int source, int kind, int region, double spacing);
+    void getMaxAngle(int t, double& quality, int& edge) const;
+    void addTriangleSeq(int t);
+    void delTriangleSeq(int t);
+    void changeTriangleSeq(int oldT, int newT);
+    void searchPoint(int vertex, int t, int& d, int& n) const;
+    void swapTriangle();
+    // The triangles that have a split edge, in ascending quality (the worst first).
+    std::vector<int> triangleSeq() const;
+    int triangleSeqSize() const;
+    int triangleSeqHead() const;
+
+    // Domain check.
+    int CheckPath();
+    int enclosePath(double x, double y) const;
+
+    // Rough mesh and boundary recovery.
+    void roughMesh();
+    void forceBoundary(int p, int q, int one, int segment);
+    void dividePolygon(std::vector<int> triangles, int p, int q, int one);
+    void removeOuterTriangle();
+    void deleteTriangle(int t);
+    void linkNextTriangle(int t);
+    void setAgainstTriangle(int a, int b);
+    int getDirection(int a, int b, int c) const;
+    int AddIntegTable1(const QString& name, int chain, int node);
+
+    // Refinement schemes.
+    void smallMesh_type1();
+    void smallMesh_type2();
+    void smallMesh_type3();
+    void CheckMaxAngle(int t, double& cosine, int& edge) const;
+
+    // Smoothing and node removal.
+    double getNeighborhood(int node, std::vector<int>& ring, std::vector<int>& fan);
+    int checkCorrectPoint(const std::vector<int>& ring, double x, double y) const;
+    double correctInnerPoint(int node);
+    void deleteGridPoint(int node);
+    // One smoothing pass; false when cancelled.
+    bool smoothingPass(double& largest);
+    // The smoothing loop with its stop test; calls back the scheme's progress per pass.
+    template <class F> bool smoothingLoop(F progressForPass);
+    // The three-triangle node removal; false when cancelled.
+    bool removeThreeTriangleNodes();
+
+    // Rings, normals and region tables.
+    void SetConnNorm();
+    void SetInteg2Grid();
+    int AddIntegTable2(const QString& label, int value, int triangle);
+
+    // One-dimensional grid.
+    void GridFor1D(double a, double b, int twoGrid);
+
+    // The widget-free run of a two-dimensional generation: rough mesh, the refinement chosen by
+    // meshType, rings and region tables. Returns true for a finished mesh; a cancelled or
+    // failed generation leaves no grid points and no triangles.
+    bool generate();
+
+    // The lowest-index triangle that has the node as a vertex, -1 when none.
+    int firstTriangleOf(int node) const;
+
+private:
+    void setProgressStage(const char* text);
+    void setProgressPosition(int pos);
+    void rate(int t);
+    void unrate(int t);
+    void pushFlip(int t);
+    void flipEdge(int t, int vertexPos);
+    int lookupRegion(double x, double y, int region);
+    void clearMesh();
+    bool stopped() const { return failed || cancel.load(std::memory_order_acquire); }
+    void appendTriangle(const RCellTriangle& tri);
+    void touchTriangle(int t);
+    bool clipPolygon(std::vector<RPoly>& poly, bool left);
+    int locateScan(double x, double y, int& t, int& n, int& a, int& b) const;
+    int testTriangle(int tri, double x, double y) const;
+    void prepareOutlineWalks();
+    bool inOutline(double x, double y, int k) const;
+
+    bool fast = true;
+    RMeshIndex index;
+    RQualitySeq seq;
+    // Chord points of each outline and each closed path, as the winding tests walk them.
+    std::vector<std::vector<double>> outlineWalkX, outlineWalkY;
+    std::vector<double> outlineBox; // 4 per outline: xmin, xmax, ymin, ymax
+    bool outlineWalksReady = false;
+    std::vector<std::vector<double>> pathWalkX, pathWalkY;
+    bool pathWalksReady = false;
+    void preparePathWalks();
+};
+
+template <class F> bool RDelaunay::smoothingLoop(F progressForPass)
+{
+    const double tol = 1e-5 * std::max(xMax - xMin, yMax - yMin);
+    for (int p = 0; p < 10; ++p) {
+        double largest = 0;
+        if (!smoothingPass(largest))
+            return false;
+        if (largest < tol)
+            break;
+        progressForPass(p);
+    }
+    return true;
+}

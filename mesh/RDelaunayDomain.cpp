@@ -1,0 +1,175 @@
+// The domain check before meshing: closed paths of outline segments, the parity rule that
+// decides what is inside, and the winding tests against outlines that the generator repeats for
+// many points (their walk points are computed once per generation).
+#include "mesh/RDelaunay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kPi = 3.14159265358979;
+}
+
+void RDelaunay::preparePathWalks()
+{
+    const RTriangleMesh& m = *mesh;
+    pathWalkX.assign(m.paths.size(), {});
+    pathWalkY.assign(m.paths.size(), {});
+    for (int i = 0; i < int(m.paths.size()); ++i) {
+        const std::vector<int>& segs = m.paths[i].segments;
+        if (segs.empty())
+            continue;
+        std::vector<double>& xs = pathWalkX[i];
+        std::vector<double>& ys = pathWalkY[i];
+        const int start = m.segments[segs[0]].startPoint;
+        int cur = start;
+        xs.push_back(m.points[start].x);
+        ys.push_back(m.points[start].y);
+        bool closed = false;
+        for (int s : segs) {
+            const RSegment& seg = m.segments[s];
+            const int other = seg.startPoint + seg.endPoint - cur;
+            if (seg.radius == 0.0) {
+                xs.push_back(m.points[other].x);
+                ys.push_back(m.points[other].y);
+            } else {
+                const bool fromEnd = cur == seg.endPoint;
+                for (int k = 1; k <= seg.division; ++k) {
+                    double x, y;
+                    m.walkPoint(seg, fromEnd, k, x, y);
+                    xs.push_back(x);
+                    ys.push_back(y);
+                }
+            }
+            cur = other;
+            if (cur == start) {
+                closed = true;
+                break;
+            }
+        }
+        // A path that never returns to its start point counts for no point.
+        if (!closed) {
+            xs.clear();
+            ys.clear();
+        }
+    }
+    pathWalksReady = true;
+}
+
+int RDelaunay::enclosePath(double x, double y) const
+{
+    if (!pathWalksReady)
+        const_cast<RDelaunay*>(this)->preparePathWalks();
+    int count = 0;
+    for (size_t i = 0; i < pathWalkX.size(); ++i) {
+        if (pathWalkX[i].empty())
+            continue;
+        if (std::fabs(RTriangleMesh::windingSum(x, y, pathWalkX[i], pathWalkY[i])) > kPi)
+            ++count;
+    }
+    return count;
+}
+
+void RDelaunay::prepareOutlineWalks()
+{
+    const RTriangleMesh& m = *mesh;
+    const int n = int(m.outlines.size());
+    outlineWalkX.assign(n, {});
+    outlineWalkY.assign(n, {});
+    outlineBox.assign(size_t(n) * 4, 0.0);
+    for (int k = 0; k < n; ++k) {
+        m.outlineWalk(k, outlineWalkX[k], outlineWalkY[k]);
+        const auto& xs = outlineWalkX[k];
+        const auto& ys = outlineWalkY[k];
+        if (xs.empty())
+            continue;
+        outlineBox[4 * k] = *std::min_element(xs.begin(), xs.end());
+        outlineBox[4 * k + 1] = *std::max_element(xs.begin(), xs.end());
+        outlineBox[4 * k + 2] = *std::min_element(ys.begin(), ys.end());
+        outlineBox[4 * k + 3] = *std::max_element(ys.begin(), ys.end());
+    }
+    outlineWalksReady = true;
+}
+
+bool RDelaunay::inOutline(double x, double y, int k) const
+{
+    if (!outlineWalksReady)
+        const_cast<RDelaunay*>(this)->prepareOutlineWalks();
+    const auto& xs = outlineWalkX[k];
+    if (xs.empty())
+        return false;
+    // Outside the box of its walk points the winding sum is zero up to rounding, far below pi.
+    if (fast
+        && (x < outlineBox[4 * k] || x > outlineBox[4 * k + 1] || y < outlineBox[4 * k + 2]
+            || y > outlineBox[4 * k + 3]))
+        return false;
+    return std::fabs(RTriangleMesh::windingSum(x, y, xs, outlineWalkY[k])) > kPi;
+}
+
+int RDelaunay::CheckPath()
+{
+    RTriangleMesh& m = *mesh;
+    m.deselect(7);
+    int count = m.segments.empty() ? 1 : 0;
+    m.paths.clear();
+    for (auto& s : m.segments)
+        s.visited = 0;
+    for (int i = 0; i < int(m.segments.size()); ++i) {
+        if (m.segments[i].type != 1 || m.segments[i].visited)
+            continue;
+        const int a = m.segments[i].startPoint;
+        int b = m.segments[i].endPoint;
+        RPath path;
+        path.segments.push_back(i);
+        m.segments[i].visited = 1;
+        int last = i;
+        bool open = false;
+        while (b != a) {
+            int next = -1;
+            for (int e : m.points[b].connections)
+                if (e != last && m.segments[e].type == 1) {
+                    next = e;
+                    break;
+                }
+            // No way on, or a walk that runs into its own path (outlines touching at a point):
+            // either is one problem that selects where the chain started and where it stuck.
+            if (next < 0 || std::find(path.segments.begin(), path.segments.end(), next) != path.segments.end()) {
+                m.points[b].selected = true;
+                m.points[a].selected = true;
+                ++count;
+                open = true;
+                break;
+            }
+            path.segments.push_back(next);
+            m.segments[next].visited = 1;
+            b = m.segments[next].startPoint + m.segments[next].endPoint - b;
+            last = next;
+        }
+        if (!open)
+            m.paths.push_back(path);
+    }
+    pathWalksReady = false;
+    outlineWalksReady = false;
+    for (int i = 0; i < int(m.segments.size()); ++i) {
+        RSegment& s = m.segments[i];
+        if (s.type != 0)
+            continue;
+        if (enclosePath(s.handleX, s.handleY) % 2 == 0) {
+            s.selected = true;
+            ++count;
+        }
+    }
+    innerPoints.clear();
+    for (int i = 0; i < int(m.points.size()); ++i) {
+        RPoint& p = m.points[i];
+        if (!p.connections.empty())
+            continue;
+        if (enclosePath(p.x, p.y) % 2 == 1)
+            innerPoints.push_back(i);
+        else {
+            p.selected = true;
+            ++count;
+        }
+    }
+    return count;
+}

@@ -1,0 +1,473 @@
+// The generator's kernel: point location, insertion by splitting one or two triangles, Lawson
+// flips, the rating of a triangle for refinement and the quality-ordered triangle sequence.
+#include "mesh/RDelaunay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int positionOf(const RCellTriangle& t, int node)
+{
+    for (int k = 0; k < 3; ++k)
+        if (t.vertices[k] == node)
+            return k;
+    return -1;
+}
+} // namespace
+
+RDelaunay::RDelaunay(RTriangleMesh* m) : mesh(m)
+{
+    index.attach(m);
+    seq.attach(m);
+}
+
+RDelaunay::~RDelaunay() = default;
+
+void RDelaunay::setFastPaths(bool on)
+{
+    fast = on;
+    seq.setPlain(!on);
+}
+
+void RDelaunay::setProgressStage(const char* text)
+{
+    if (progress)
+        progress->setStage(QString::fromLatin1(text));
+}
+
+void RDelaunay::setProgressPosition(int pos)
+{
+    if (progress)
+        progress->setPosition(pos);
+}
+
+std::vector<int> RDelaunay::triangleSeq() const
+{
+    return seq.ordered();
+}
+
+int RDelaunay::triangleSeqSize() const
+{
+    return seq.size();
+}
+
+int RDelaunay::triangleSeqHead() const
+{
+    return seq.head();
+}
+
+void RDelaunay::addTriangleSeq(int t)
+{
+    seq.add(t);
+}
+
+void RDelaunay::delTriangleSeq(int t)
+{
+    seq.remove(t);
+    if (!seq.consistent())
+        failed = true;
+}
+
+void RDelaunay::changeTriangleSeq(int oldT, int newT)
+{
+    seq.rename(oldT, newT);
+    if (!seq.consistent())
+        failed = true;
+}
+
+void RDelaunay::rate(int t)
+{
+    RCellTriangle& tri = mesh->triangles[t];
+    getMaxAngle(t, tri.quality, tri.splitEdge);
+    if (tri.splitEdge >= 0)
+        addTriangleSeq(t);
+}
+
+void RDelaunay::unrate(int t)
+{
+    if (mesh->triangles[t].splitEdge >= 0)
+        delTriangleSeq(t);
+}
+
+void RDelaunay::pushFlip(int t)
+{
+    if (int(flipStack.size()) <= flipCount)
+        flipStack.resize(std::max<size_t>(1000, flipStack.size() * 2));
+    flipStack[flipCount++] = t;
+}
+
+void RDelaunay::touchTriangle(int t)
+{
+    if (fast)
+        index.triangleWritten(t);
+}
+
+void RDelaunay::appendTriangle(const RCellTriangle& tri)
+{
+    mesh->triangles.push_back(tri);
+    touchTriangle(int(mesh->triangles.size()) - 1);
+}
+
+int RDelaunay::firstTriangleOf(int node) const
+{
+    if (fast && index.active())
+        return index.firstTriangleOf(node);
+    for (int t = 0; t < int(mesh->triangles.size()); ++t)
+        if (positionOf(mesh->triangles[t], node) >= 0)
+            return t;
+    return -1;
+}
+
+int RDelaunay::testTriangle(int tri, double x, double y) const
+{
+    const RTriangleMesh& m = *mesh;
+    const RCellTriangle& T = m.triangles[tri];
+    const RGridPoint& V0 = m.gridPoints[T.vertices[0]];
+    const RGridPoint& V1 = m.gridPoints[T.vertices[1]];
+    const RGridPoint& V2 = m.gridPoints[T.vertices[2]];
+    if (m.isOnSimpleLine(x, y, V0.x, V0.y, V1.x, V1.y))
+        return 2;
+    double H = (y - V0.y) * (V1.x - V0.x) - (x - V0.x) * (V1.y - V0.y);
+    if (H == 0.0)
+        H = (V2.x - V1.x) * (y - V1.y) - (x - V1.x) * (V2.y - V1.y);
+    if (m.isOnSimpleLine(x, y, V1.x, V1.y, V2.x, V2.y))
+        return 0;
+    if (((V2.x - V1.x) * (y - V1.y) - (x - V1.x) * (V2.y - V1.y)) * H < 0)
+        return -1;
+    if (m.isOnSimpleLine(x, y, V2.x, V2.y, V0.x, V0.y))
+        return 1;
+    if (((V0.x - V2.x) * (y - V2.y) - (V0.y - V2.y) * (x - V2.x)) * H < 0)
+        return -1;
+    return 3;
+}
+
+int RDelaunay::WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b)
+{
+    const RTriangleMesh& m = *mesh;
+    const bool useIndex = fast && index.active();
+    if (useIndex) {
+        const int node = index.firstNodeNear(x, y);
+        if (node >= 0) {
+            a = b = node;
+            return 1;
+        }
+    } else {
+        for (int i = 0; i < int(m.gridPoints.size()); ++i)
+            if (m.isSamePt(x, y, m.gridPoints[i].x, m.gridPoints[i].y)) {
+                a = b = i;
+                return 1;
+            }
+    }
+    auto answer = [&](int tri, int r) {
+        const RCellTriangle& T = m.triangles[tri];
+        if (r == 3) {
+            t = n = tri;
+            return 0;
+        }
+        t = tri;
+        n = T.neighbours[r];
+        a = T.vertices[r];
+        b = T.oppVertex[r];
+        return T.boundarySegments[r] < 0 ? 2 : -2;
+    };
+    if (useIndex) {
+        static thread_local std::vector<int> cand;
+        index.triangleCandidates(x, y, cand);
+        for (int tri : cand) {
+            const int r = testTriangle(tri, x, y);
+            if (r >= 0)
+                return answer(tri, r);
+        }
+    } else {
+        for (int tri = 0; tri < int(m.triangles.size()); ++tri) {
+            const int r = testTriangle(tri, x, y);
+            if (r >= 0)
+                return answer(tri, r);
+        }
+    }
+    t = n = -1;
+    return -1;
+}
+
+int RDelaunay::lookupRegion(double x, double y, int region)
+{
+    int best = -1;
+    double bestArea = 1e30;
+    for (int k = 0; k < int(mesh->outlines.size()); ++k) {
+        const double area = std::fabs(mesh->outlines[k].area);
+        // Only an outline enclosing less than the current choice can replace it.
+        if (!(area < bestArea))
+            continue;
+        if (inOutline(x, y, k)) {
+            best = k;
+            bestArea = area;
+        }
+    }
+    return best >= 0 ? mesh->outlines[best].region : region;
+}
+
+int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int region,
+                               double spacing)
+{
+    flipCount = 0;
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return 1;
+    int t = -1, nb = -1, a = -1, b = -1;
+    const int where = WhereIsThisPt(x, y, t, nb, a, b);
+    if (where != 0 && where != 2)
+        return 1;
+    RTriangleMesh& m = *mesh;
+    if (where == 2 && nb < 0)
+        return 1; // an edge of the enclosing triangle: nothing lies beyond it
+    RGridPoint g;
+    g.x = x;
+    g.y = y;
+    g.sourcePoint = source;
+    g.nodeKind = kind;
+    g.spacing = spacing;
+    g.regionCode = (source < 0 && kind != 2) ? lookupRegion(x, y, region) : region;
+    m.gridPoints.push_back(g);
+    const int N = int(m.gridPoints.size()) - 1;
+    if (fast)
+        index.nodeAdded(N);
+    const int C = int(m.triangles.size());
+
+    auto pointNeighbour = [&](int nbTri, int oppOfShared, int newOpp, int newNb) {
+        if (nbTri < 0)
+            return;
+        RCellTriangle& M = m.triangles[nbTri];
+        const int j = positionOf(M, oppOfShared);
+        if (j < 0)
+            return;
+        M.oppVertex[j] = newOpp;
+        M.neighbours[j] = newNb;
+    };
+
+    if (where == 0) {
+        const RCellTriangle T = m.triangles[t];
+        const int V0 = T.vertices[0], V1 = T.vertices[1], V2 = T.vertices[2];
+        pointNeighbour(T.neighbours[0], T.oppVertex[0], N, C + 1);
+        pointNeighbour(T.neighbours[1], T.oppVertex[1], N, t);
+        pointNeighbour(T.neighbours[2], T.oppVertex[2], N, C);
+        auto make = [&](int a0, int a1, int a2, int o0, int o1, int o2, int n0, int n1, int n2,
+                        int b2) {
+            RCellTriangle r;
+            r.vertices[0] = a0;
+            r.vertices[1] = a1;
+            r.vertices[2] = a2;
+            r.oppVertex[0] = o0;
+            r.oppVertex[1] = o1;
+            r.oppVertex[2] = o2;
+            r.neighbours[0] = n0;
+            r.neighbours[1] = n1;
+            r.neighbours[2] = n2;
+            r.boundarySegments[0] = -1;
+            r.boundarySegments[1] = -1;
+            r.boundarySegments[2] = b2;
+            r.orientationTag = T.orientationTag;
+            r.originTag = T.originTag;
+            return r;
+        };
+        appendTriangle(make(V0, V1, N, V2, V2, T.oppVertex[2], C + 1, t, T.neighbours[2],
+                            T.boundarySegments[2]));
+        pushFlip(C);
+        rate(C);
+        appendTriangle(make(V1, V2, N, V0, V0, T.oppVertex[0], t, C, T.neighbours[0],
+                            T.boundarySegments[0]));
+        pushFlip(C + 1);
+        rate(C + 1);
+        unrate(t);
+        m.triangles[t] = make(V2, V0, N, V1, V1, T.oppVertex[1], C, C + 1, T.neighbours[1],
+                              T.boundarySegments[1]);
+        touchTriangle(t);
+        pushFlip(t);
+        rate(t);
+    } else {
+        const RCellTriangle T = m.triangles[t];
+        const int U = nb;
+        const RCellTriangle Uo = m.triangles[U];
+        const int k = positionOf(T, a);
+        const int P = T.vertices[(k + 1) % 3], Q = T.vertices[(k + 2) % 3];
+        const int D = b;
+        const int tQA = (k + 1) % 3; // T's edge opposite P
+        const int tAP = (k + 2) % 3; // T's edge opposite Q
+        const int uPD = positionOf(Uo, Q);
+        const int uDQ = positionOf(Uo, P);
+        pointNeighbour(T.neighbours[tQA], T.oppVertex[tQA], N, C);
+        pointNeighbour(T.neighbours[tAP], T.oppVertex[tAP], N, t);
+        pointNeighbour(Uo.neighbours[uPD], Uo.oppVertex[uPD], N, C + 1);
+        pointNeighbour(Uo.neighbours[uDQ], Uo.oppVertex[uDQ], N, U);
+        auto make = [&](const RCellTriangle& tags, int a0, int a1, int a2, int o0, int o1,
+                        const RCellTriangle& src, int e, int n0, int n1) {
+            RCellTriangle r;
+            r.vertices[0] = a0;
+            r.vertices[1] = a1;
+            r.vertices[2] = a2;
+            r.oppVertex[0] = o0;
+            r.oppVertex[1] = o1;
+            r.oppVertex[2] = src.oppVertex[e];
+            r.neighbours[0] = n0;
+            r.neighbours[1] = n1;
+            r.neighbours[2] = src.neighbours[e];
+            r.boundarySegments[0] = -1;
+            r.boundarySegments[1] = -1;
+            r.boundarySegments[2] = src.boundarySegments[e];
+            r.orientationTag = tags.orientationTag;
+            r.originTag = tags.originTag;
+            return r;
+        };
+        appendTriangle(make(T, Q, a, N, P, D, T, tQA, t, U));
+        pushFlip(C);
+        rate(C);
+        appendTriangle(make(Uo, P, D, N, Q, a, Uo, uPD, U, t));
+        pushFlip(C + 1);
+        rate(C + 1);
+        unrate(t);
+        m.triangles[t] = make(T, a, P, N, D, Q, T, tAP, C + 1, C);
+        touchTriangle(t);
+        pushFlip(t);
+        rate(t);
+        unrate(U);
+        m.triangles[U] = make(Uo, D, Q, N, a, P, Uo, uDQ, C, C + 1);
+        touchTriangle(U);
+        pushFlip(U);
+        rate(U);
+    }
+    swapTriangle();
+    return 0;
+}
+
+void RDelaunay::searchPoint(int vertex, int t, int& d, int& n) const
+{
+    const RTriangleMesh& m = *mesh;
+    const RCellTriangle& T = m.triangles[t];
+    n = T.neighbours[vertex];
+    d = T.oppVertex[vertex];
+    if (T.boundarySegments[vertex] >= 0 || n < 0) {
+        d = -1;
+        return;
+    }
+    if (d < 0)
+        return;
+    const RGridPoint& A = m.gridPoints[T.vertices[vertex]];
+    const RGridPoint& B = m.gridPoints[T.vertices[(vertex + 1) % 3]];
+    const RGridPoint& C = m.gridPoints[T.vertices[(vertex + 2) % 3]];
+    const double o = (C.x - B.x) * (A.y - B.y) - (C.y - B.y) * (A.x - B.x);
+    if (o == 0.0)
+        return;
+    const double cb2 = (C.x - B.x) * (C.x - B.x) + (C.y - B.y) * (C.y - B.y);
+    const double ab2 = (A.x - B.x) * (A.x - B.x) + (A.y - B.y) * (A.y - B.y);
+    const double ux = (0.5 / o) * (cb2 * (A.y - B.y) - (C.y - B.y) * ab2);
+    const double uy = (0.5 / o) * (ab2 * (C.x - B.x) - cb2 * (A.x - B.x));
+    const RGridPoint& D = m.gridPoints[d];
+    const double ex = D.x - B.x - ux, ey = D.y - B.y - uy;
+    if (ex * ex + ey * ey > 0.99999 * (ux * ux + uy * uy))
+        d = -1;
+}
+
+void RDelaunay::flipEdge(int t, int i)
+{
+    RTriangleMesh& m = *mesh;
+    const RCellTriangle T = m.triangles[t];
+    const int U = T.neighbours[i];
+    const RCellTriangle Uo = m.triangles[U];
+    const int A = T.vertices[i], B = T.vertices[(i + 1) % 3], C = T.vertices[(i + 2) % 3];
+    const int D = T.oppVertex[i];
+    unrate(t);
+    unrate(U);
+    const int tCA = (i + 1) % 3; // opposite B
+    const int tAB = (i + 2) % 3; // opposite C
+    const int uCD = positionOf(Uo, B);
+    const int uBD = positionOf(Uo, C);
+    auto point = [&](int nbTri, int oppOfShared, int newOpp, int newNb) {
+        if (nbTri < 0)
+            return;
+        RCellTriangle& M = m.triangles[nbTri];
+        const int j = positionOf(M, oppOfShared);
+        if (j < 0)
+            return;
+        M.oppVertex[j] = newOpp;
+        M.neighbours[j] = newNb;
+    };
+    point(T.neighbours[tCA], T.oppVertex[tCA], D, U);
+    point(T.neighbours[tAB], T.oppVertex[tAB], D, t);
+    point(Uo.neighbours[uCD], Uo.oppVertex[uCD], A, U);
+    point(Uo.neighbours[uBD], Uo.oppVertex[uBD], A, t);
+    RCellTriangle& u = m.triangles[U];
+    u.vertices[0] = D;
+    u.vertices[1] = C;
+    u.vertices[2] = A;
+    u.neighbours[0] = T.neighbours[tCA];
+    u.oppVertex[0] = T.oppVertex[tCA];
+    u.boundarySegments[0] = T.boundarySegments[tCA];
+    u.neighbours[1] = t;
+    u.oppVertex[1] = B;
+    u.boundarySegments[1] = -1;
+    u.neighbours[2] = Uo.neighbours[uCD];
+    u.oppVertex[2] = Uo.oppVertex[uCD];
+    u.boundarySegments[2] = Uo.boundarySegments[uCD];
+    u.orientationTag = T.orientationTag;
+    RCellTriangle& tt = m.triangles[t];
+    tt.vertices[0] = B;
+    tt.vertices[1] = D;
+    tt.vertices[2] = A;
+    tt.neighbours[0] = U;
+    tt.oppVertex[0] = C;
+    tt.boundarySegments[0] = -1;
+    tt.neighbours[1] = T.neighbours[tAB];
+    tt.oppVertex[1] = T.oppVertex[tAB];
+    tt.boundarySegments[1] = T.boundarySegments[tAB];
+    tt.neighbours[2] = Uo.neighbours[uBD];
+    tt.oppVertex[2] = Uo.oppVertex[uBD];
+    tt.boundarySegments[2] = Uo.boundarySegments[uBD];
+    touchTriangle(U);
+    touchTriangle(t);
+    rate(U);
+    rate(t);
+    pushFlip(U);
+}
+
+void RDelaunay::swapTriangle()
+{
+    while (flipCount > 0) {
+        const int t = flipStack[flipCount - 1];
+        bool flipped = false;
+        for (int i = 0; i < 3; ++i) {
+            int d, n;
+            searchPoint(i, t, d, n);
+            if (d >= 0) {
+                flipEdge(t, i);
+                flipped = true;
+                break;
+            }
+        }
+        if (!flipped)
+            --flipCount;
+    }
+}
+
+void RDelaunay::getMaxAngle(int t, double& quality, int& edge) const
+{
+    const RTriangleMesh& m = *mesh;
+    const RCellTriangle& T = m.triangles[t];
+    quality = 1e35;
+    edge = -1;
+    double bestLength = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (T.oppVertex[i] < 0 || T.boundarySegments[i] >= 0)
+            continue;
+        const RGridPoint& a = m.gridPoints[T.vertices[(i + 1) % 3]];
+        const RGridPoint& b = m.gridPoints[T.vertices[(i + 2) % 3]];
+        if (!(a.spacing > 0) || !(b.spacing > 0))
+            continue;
+        const double L = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
+        const double r = (a.spacing + b.spacing - L) / L;
+        if (r < quality) {
+            quality = r;
+            edge = i;
+            bestLength = L;
+        }
+    }
+    if (bestLength < 1.5 * minSpacing)
+        edge = -1;
+}

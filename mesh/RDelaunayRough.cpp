@@ -1,0 +1,542 @@
+// The rough mesh: the enclosing triangle, the boundary division points inserted segment by
+// segment with every division piece recovered as a constrained edge, the inner free points, and
+// the removal of the triangles outside the domain.
+#include "document/RMessages.h"
+#include "mesh/RDelaunay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int positionOf(const RCellTriangle& t, int node)
+{
+    for (int k = 0; k < 3; ++k)
+        if (t.vertices[k] == node)
+            return k;
+    return -1;
+}
+
+// The edge of t joining the nodes a and b (the one opposite its third vertex), -1 when none.
+int edgeJoining(const RCellTriangle& t, int a, int b)
+{
+    for (int k = 0; k < 3; ++k)
+        if (t.vertices[k] != a && t.vertices[k] != b)
+            return positionOf(t, a) >= 0 && positionOf(t, b) >= 0 ? k : -1;
+    return -1;
+}
+
+void neverHappened()
+{
+    postMessage(MessageKind::Error, QStringLiteral("This is never happened."));
+}
+} // namespace
+
+int RDelaunay::getDirection(int a, int b, int c) const
+{
+    const RGridPoint& A = mesh->gridPoints[a];
+    const RGridPoint& B = mesh->gridPoints[b];
+    const RGridPoint& C = mesh->gridPoints[c];
+    return (B.x - A.x) * (C.y - A.y) - (B.y - A.y) * (C.x - A.x) < 0 ? 1 : -1;
+}
+
+int RDelaunay::AddIntegTable1(const QString& name, int chain, int node)
+{
+    if (chain < 0) {
+        const QString key = name.toUpper();
+        for (int i = 0; i < int(lineTable.size()); ++i)
+            if (lineTable[i].name.toUpper() == key) {
+                chain = i;
+                break;
+            }
+        if (chain < 0) {
+            lineTable.push_back(RIntegral{name, {}});
+            chain = int(lineTable.size()) - 1;
+        }
+        std::vector<int>& values = lineTable[chain].values;
+        if (!values.empty())
+            values.back() = -values.back();
+    }
+    lineTable[chain].values.push_back(node);
+    return chain;
+}
+
+void RDelaunay::clearMesh()
+{
+    mesh->gridPoints.clear();
+    mesh->triangles.clear();
+    seq.clear();
+    index.clear();
+    flipCount = 0;
+    failed = false;
+}
+
+void RDelaunay::linkNextTriangle(int t)
+{
+    RTriangleMesh& m = *mesh;
+    const RCellTriangle& T = m.triangles[t];
+    for (int i = 0; i < 3; ++i) {
+        const int nb = T.neighbours[i];
+        if (nb < 0)
+            continue;
+        RCellTriangle& M = m.triangles[nb];
+        const int j = positionOf(M, T.oppVertex[i]);
+        if (j < 0)
+            continue;
+        M.neighbours[j] = t;
+        M.oppVertex[j] = T.vertices[i];
+    }
+}
+
+void RDelaunay::setAgainstTriangle(int a, int b)
+{
+    RTriangleMesh& m = *mesh;
+    int found[2] = {-1, -1}, third[2] = {-1, -1};
+    int count = 0;
+    auto consider = [&](int t) {
+        const RCellTriangle& T = m.triangles[t];
+        const int pa = positionOf(T, a), pb = positionOf(T, b);
+        if (pa < 0 || pb < 0 || count >= 2)
+            return;
+        found[count] = t;
+        third[count] = 3 - pa - pb;
+        ++count;
+    };
+    if (fast && index.active()) {
+        std::vector<int> cand = index.incident(a);
+        std::sort(cand.begin(), cand.end());
+        for (int t : cand)
+            consider(t);
+    } else {
+        for (int t = 0; t < int(m.triangles.size()); ++t)
+            consider(t);
+    }
+    if (count < 2)
+        return;
+    RCellTriangle& T1 = m.triangles[found[0]];
+    RCellTriangle& T2 = m.triangles[found[1]];
+    T1.neighbours[third[0]] = found[1];
+    T1.oppVertex[third[0]] = T2.vertices[third[1]];
+    T2.neighbours[third[1]] = found[0];
+    T2.oppVertex[third[1]] = T1.vertices[third[0]];
+}
+
+void RDelaunay::deleteTriangle(int t)
+{
+    RTriangleMesh& m = *mesh;
+    const int L = int(m.triangles.size()) - 1;
+    if (m.triangles[t].splitEdge >= 0)
+        delTriangleSeq(t);
+    if (m.triangles[L].splitEdge >= 0)
+        changeTriangleSeq(L, t);
+    {
+        const RCellTriangle T = m.triangles[t];
+        for (int i = 0; i < 3; ++i) {
+            const int nb = T.neighbours[i];
+            if (nb < 0)
+                continue;
+            RCellTriangle& M = m.triangles[nb];
+            const int j = positionOf(M, T.oppVertex[i]);
+            if (j < 0)
+                continue;
+            M.neighbours[j] = -1;
+            M.oppVertex[j] = -1;
+        }
+    }
+    const RCellTriangle Lt = m.triangles[L];
+    for (int i = 0; i < 3; ++i) {
+        const int nb = Lt.neighbours[i];
+        if (nb < 0)
+            continue;
+        RCellTriangle& M = m.triangles[nb];
+        const int j = positionOf(M, Lt.oppVertex[i]);
+        if (j < 0)
+            continue;
+        if (M.neighbours[j] >= 0)
+            M.neighbours[j] = t;
+    }
+    for (auto* poly : {&leftPolygon, &rightPolygon})
+        for (RPoly& r : *poly)
+            if (r.outerTriangle == L)
+                r.outerTriangle = t;
+    if (fast)
+        index.triangleDeleted(t, L);
+    m.triangles[t] = m.triangles[L];
+    m.triangles.pop_back();
+}
+
+bool RDelaunay::clipPolygon(std::vector<RPoly>& poly, bool left)
+{
+    RTriangleMesh& m = *mesh;
+    auto makeTriangle = [&](int v0, int v1, int v2, const RPoly* e0, const RPoly* e1,
+                            const RPoly* e2) {
+        RCellTriangle T;
+        T.vertices[0] = v0;
+        T.vertices[1] = v1;
+        T.vertices[2] = v2;
+        const RPoly* e[3] = {e0, e1, e2};
+        for (int k = 0; k < 3; ++k) {
+            T.neighbours[k] = e[k] ? e[k]->outerTriangle : -1;
+            T.oppVertex[k] = e[k] ? e[k]->outerVertex : -1;
+            T.boundarySegments[k] = e[k] ? e[k]->segment : -1;
+        }
+        T.originTag = 9;
+        T.orientationTag = getDirection(v0, v1, v2);
+        appendTriangle(T);
+        const int t = int(m.triangles.size()) - 1;
+        rate(t);
+        linkNextTriangle(t);
+        pushFlip(t);
+        return t;
+    };
+    int i = 0;
+    int sinceClip = 0;
+    while (poly.size() > 3) {
+        const int cnt = int(poly.size());
+        const int u = (i + 1) % cnt, w = (u + 1) % cnt;
+        const RGridPoint& Vi = m.gridPoints[poly[i].vertex];
+        const RGridPoint& Vu = m.gridPoints[poly[u].vertex];
+        const RGridPoint& Vw = m.gridPoints[poly[w].vertex];
+        const double X = (Vu.x - Vi.x) * (Vw.y - Vi.y) - (Vu.y - Vi.y) * (Vw.x - Vi.x);
+        const bool ear = !m.isOnSimpleLine(Vu.x, Vu.y, Vi.x, Vi.y, Vw.x, Vw.y)
+                         && (left ? X > 0 : X <= 0);
+        if (ear) {
+            const RPoly recU = poly[u], recW = poly[w];
+            int t;
+            if (left)
+                t = makeTriangle(poly[i].vertex, recU.vertex, recW.vertex, &recW, nullptr, &recU);
+            else
+                t = makeTriangle(recU.vertex, poly[i].vertex, recW.vertex, nullptr, &recW, &recU);
+            poly[w].outerTriangle = t;
+            poly[w].outerVertex = recU.vertex;
+            poly[w].segment = -1;
+            poly.erase(poly.begin() + u);
+            sinceClip = 0;
+        } else if (++sinceClip > cnt) {
+            return false; // a full round without an ear: the polygon cannot be clipped
+        }
+        i = (i + 1) % int(poly.size());
+    }
+    if (poly.size() < 3)
+        return false;
+    const RPoly R0 = poly[0], R1 = poly[1], R2 = poly[2];
+    if (left)
+        makeTriangle(R0.vertex, R1.vertex, R2.vertex, &R2, &R0, &R1);
+    else
+        makeTriangle(R1.vertex, R0.vertex, R2.vertex, &R0, &R2, &R1);
+    return true;
+}
+
+void RDelaunay::dividePolygon(std::vector<int> triangles, int p, int q, int)
+{
+    for (size_t k = 0; k < triangles.size(); ++k) {
+        const int t = triangles[k];
+        deleteTriangle(t);
+        const int moved = int(mesh->triangles.size());
+        for (size_t j = k + 1; j < triangles.size(); ++j)
+            if (triangles[j] == moved)
+                triangles[j] = t;
+    }
+    flipCount = 0;
+    if (!clipPolygon(leftPolygon, true) || !clipPolygon(rightPolygon, false)) {
+        failed = true;
+        return;
+    }
+    setAgainstTriangle(p, q);
+    swapTriangle();
+}
+
+void RDelaunay::forceBoundary(int p, int q, int, int s)
+{
+    RTriangleMesh& m = *mesh;
+    const RGridPoint& P = m.gridPoints[p];
+    const RGridPoint& Q = m.gridPoints[q];
+    int t = firstTriangleOf(q);
+    if (t < 0) {
+        neverHappened();
+        return;
+    }
+    int d = m.triangles[t].vertices[(positionOf(m.triangles[t], q) + 2) % 3];
+    bool exists = false;
+    // Turn around q; a full turn visits each triangle at q once.
+    const int maxTurn = int(m.triangles.size()) + 1;
+    int turns = 0;
+    for (;; ++turns) {
+        if (turns > maxTurn) {
+            neverHappened();
+            return;
+        }
+        const RCellTriangle& T = m.triangles[t];
+        if (d == p) {
+            exists = true;
+            break;
+        }
+        const int e = T.vertices[0] + T.vertices[1] + T.vertices[2] - q - d;
+        const int edgeED = positionOf(T, q); // the edge e-d is opposite q
+        const RGridPoint& E = m.gridPoints[e];
+        const RGridPoint& Dp = m.gridPoints[d];
+        if (RTriangleMesh::crossCheck(P.x, P.y, Q.x, Q.y, E.x, E.y, Dp.x, Dp.y)
+            && T.neighbours[edgeED] >= 0)
+            break;
+        const int edgeQD = positionOf(T, e);
+        const int next = T.neighbours[edgeQD];
+        if (next < 0) {
+            neverHappened();
+            return;
+        }
+        d = T.oppVertex[edgeQD];
+        t = next;
+    }
+    if (!exists) {
+        leftPolygon.clear();
+        rightPolygon.clear();
+        auto isLeft = [&](int v) {
+            const RGridPoint& V = m.gridPoints[v];
+            return (V.x - Q.x) * (P.y - Q.y) - (V.y - Q.y) * (P.x - Q.x) >= 0;
+        };
+        auto record = [&](int v, const RCellTriangle& T, int edge) {
+            return RPoly{v, T.neighbours[edge], T.oppVertex[edge], T.boundarySegments[edge]};
+        };
+        const RCellTriangle& T = m.triangles[t];
+        const int kq = positionOf(T, q);
+        const int V1 = T.vertices[(kq + 1) % 3], V2 = T.vertices[(kq + 2) % 3];
+        const RPoly r1 = record(V1, T, (kq + 2) % 3); // edge q-V1 is opposite V2
+        const RPoly r2 = record(V2, T, (kq + 1) % 3); // edge V2-q is opposite V1
+        if (isLeft(V1)) {
+            leftPolygon.push_back(r1);
+            rightPolygon.push_back(r2);
+        } else {
+            rightPolygon.push_back(r1);
+            leftPolygon.push_back(r2);
+        }
+        int N = T.neighbours[kq];
+        int D = T.oppVertex[kq];
+        std::vector<int> cavity{t, N};
+        const int maxCavity = int(m.triangles.size());
+        while (D != p) {
+            const RCellTriangle& Nt = m.triangles[N];
+            const int kd = positionOf(Nt, D);
+            if (kd < 0) {
+                neverHappened();
+                return;
+            }
+            const int A = Nt.vertices[(kd + 1) % 3];
+            const RGridPoint& Dg = m.gridPoints[D];
+            const RGridPoint& Ag = m.gridPoints[A];
+            std::vector<RPoly>& poly = isLeft(D) ? leftPolygon : rightPolygon;
+            int crossEdge;
+            if (RTriangleMesh::crossCheck(P.x, P.y, Q.x, Q.y, Dg.x, Dg.y, Ag.x, Ag.y)) {
+                poly.push_back(record(D, Nt, (kd + 1) % 3)); // edge B-D is opposite A
+                crossEdge = (kd + 2) % 3;                     // edge D-A is opposite B
+            } else {
+                poly.push_back(record(D, Nt, (kd + 2) % 3));
+                crossEdge = (kd + 1) % 3;
+            }
+            D = Nt.oppVertex[crossEdge];
+            N = Nt.neighbours[crossEdge];
+            // The walk must reach p: a piece through a node, or a walk off the mesh, does not.
+            if (N < 0 || D < 0 || int(cavity.size()) > maxCavity) {
+                neverHappened();
+                return;
+            }
+            cavity.push_back(N);
+        }
+        const RCellTriangle& M = m.triangles[cavity.back()];
+        for (auto* poly : {&leftPolygon, &rightPolygon}) {
+            const int lastV = poly->back().vertex;
+            const int e = edgeJoining(M, lastV, p);
+            if (e < 0) {
+                neverHappened();
+                return;
+            }
+            poly->push_back(record(p, M, e));
+            poly->push_back(RPoly{q, -1, -1, s});
+        }
+        dividePolygon(cavity, p, q, 1);
+        if (failed)
+            return;
+        int tt, nn, aa, bb;
+        if (WhereIsThisPt((P.x + Q.x) / 2, (P.y + Q.y) / 2, tt, nn, aa, bb) != -2) {
+            neverHappened();
+            return;
+        }
+        t = tt;
+    }
+    // Mark the piece constrained on both sides.
+    RCellTriangle& T = m.triangles[t];
+    const int e = edgeJoining(T, p, q);
+    if (e < 0)
+        return;
+    const int nb = T.neighbours[e];
+    unrate(t);
+    T.boundarySegments[e] = s;
+    rate(t);
+    if (nb >= 0) {
+        RCellTriangle& U = m.triangles[nb];
+        const int eu = edgeJoining(U, p, q);
+        if (eu >= 0) {
+            unrate(nb);
+            U.boundarySegments[eu] = s;
+            rate(nb);
+        }
+    }
+}
+
+void RDelaunay::removeOuterTriangle()
+{
+    RTriangleMesh& m = *mesh;
+    int i = 0;
+    while (i < int(m.triangles.size())) {
+        const RCellTriangle& T = m.triangles[i];
+        const RGridPoint& a = m.gridPoints[T.vertices[0]];
+        const RGridPoint& b = m.gridPoints[T.vertices[1]];
+        const RGridPoint& c = m.gridPoints[T.vertices[2]];
+        const double cx = (a.x + b.x + c.x) / 3.0, cy = (a.y + b.y + c.y) / 3.0;
+        if (enclosePath(cx, cy) % 2 == 1)
+            ++i;
+        else
+            deleteTriangle(i);
+    }
+}
+
+void RDelaunay::roughMesh()
+{
+    RTriangleMesh& m = *mesh;
+    setProgressStage("rough mesh");
+    clearMesh();
+    lineTable.clear();
+    regionTable.clear();
+    outlineWalksReady = false;
+    pathWalksReady = false;
+    xMax = yMax = -1e30;
+    xMin = yMin = 1e30;
+    auto take = [&](double x, double y) {
+        xMax = std::max(xMax, x);
+        xMin = std::min(xMin, x);
+        yMax = std::max(yMax, y);
+        yMin = std::min(yMin, y);
+    };
+    for (int s = 0; s < int(m.segments.size()); ++s) {
+        const RSegment& seg = m.segments[s];
+        take(m.points[seg.startPoint].x, m.points[seg.startPoint].y);
+        if (seg.radius == 0.0) {
+            take(m.points[seg.endPoint].x, m.points[seg.endPoint].y);
+        } else {
+            for (int k = 1; k <= seg.division; ++k) {
+                double x, y;
+                m.divisionPoint(seg, k, x, y);
+                take(x, y);
+            }
+        }
+    }
+    if (cancel.load(std::memory_order_acquire))
+        return;
+    const double dx = xMax - xMin, dy = yMax - yMin;
+    RGridPoint corner;
+    corner.nodeKind = 0;
+    corner.regionCode = -1;
+    corner.sourcePoint = -1;
+    corner.spacing = 0;
+    const double cxs[3] = {0.5 * (xMax + xMin), xMin - 0.6 * dx, xMax + 0.6 * dx};
+    const double cys[3] = {yMin + 2.1 * dy, yMin - 0.03 * dy, yMin - 0.03 * dy};
+    for (int k = 0; k < 3; ++k) {
+        corner.x = cxs[k];
+        corner.y = cys[k];
+        m.gridPoints.push_back(corner);
+    }
+    if (fast) {
+        index.reset(cxs[1], cys[1], cxs[2], cys[0], m.tolerance);
+        for (int k = 0; k < 3; ++k)
+            index.nodeAdded(k);
+    }
+    RCellTriangle first;
+    first.vertices[0] = 0;
+    first.vertices[1] = 1;
+    first.vertices[2] = 2;
+    first.orientationTag = -1;
+    first.originTag = 0;
+    first.splitEdge = -1;
+    first.quality = 0;
+    first.oppVertex = {-1, -1, -1};
+    first.neighbours = {-1, -1, -1};
+    first.boundarySegments = {-1, -1, -1};
+    appendTriangle(first);
+    maxSpacing = 0;
+    minSpacing = 1e35;
+
+    const int nseg = int(m.segments.size());
+    int t, n, a, b;
+    // The node standing at a figure point: an existing one, else a new boundary node; -1 when
+    // the insertion refuses the position (a figure that passed the check never makes that).
+    auto nodeAt = [&](int pt, int region, double spacing) {
+        const RPoint& P = m.points[pt];
+        if (WhereIsThisPt(P.x, P.y, t, n, a, b) == 1)
+            return a;
+        if (MeshInsertPoint(P.x, P.y, pt, 2, region, spacing) != 0)
+            return -1;
+        return int(m.gridPoints.size()) - 1;
+    };
+    for (int s = 0; s < nseg; ++s) {
+        const RSegment seg = m.segments[s];
+        const int nd = seg.division;
+        int prev = nodeAt(seg.startPoint, m.points[seg.startPoint].region, m.calcDeltaLength(1, s));
+        if (prev < 0) {
+            failed = true;
+            return;
+        }
+        const bool labelled = !seg.label.isEmpty();
+        int chain = -1;
+        if (labelled)
+            chain = AddIntegTable1(seg.label, -1, prev);
+        if (cancel.load(std::memory_order_acquire))
+            return;
+        for (int k = 1; k <= nd - 1; ++k) {
+            double x, y;
+            m.divisionPoint(seg, k, x, y);
+            const RGridPoint& pg = m.gridPoints[prev];
+            const double d = std::sqrt((x - pg.x) * (x - pg.x) + (y - pg.y) * (y - pg.y));
+            maxSpacing = std::max(maxSpacing, d);
+            minSpacing = std::min(minSpacing, d);
+            if (MeshInsertPoint(x, y, -1, 2, seg.region, d) != 0) {
+                failed = true;
+                return;
+            }
+            const int g = int(m.gridPoints.size()) - 1;
+            forceBoundary(prev, g, 1, s);
+            if (failed)
+                return;
+            if (labelled)
+                AddIntegTable1(seg.label, chain, g);
+            if (cancel.load(std::memory_order_acquire))
+                return;
+            prev = g;
+        }
+        const RPoint& P2 = m.points[seg.endPoint];
+        const RGridPoint& pg = m.gridPoints[prev];
+        const double d = std::sqrt((P2.x - pg.x) * (P2.x - pg.x) + (P2.y - pg.y) * (P2.y - pg.y));
+        maxSpacing = std::max(maxSpacing, d);
+        minSpacing = std::min(minSpacing, d);
+        const int end = nodeAt(seg.endPoint, P2.region, d);
+        if (end < 0) {
+            failed = true;
+            return;
+        }
+        if (cancel.load(std::memory_order_acquire))
+            return;
+        if (labelled)
+            AddIntegTable1(seg.label, chain, end);
+        forceBoundary(prev, end, 1, s);
+        if (failed)
+            return;
+        setProgressPosition((4 * s) / nseg);
+    }
+    for (int pt : innerPoints) {
+        const RPoint& P = m.points[pt];
+        MeshInsertPoint(P.x, P.y, pt, 3, P.region, minSpacing);
+        if (cancel.load(std::memory_order_acquire))
+            return;
+    }
+    removeOuterTriangle();
+    if (cancel.load(std::memory_order_acquire))
+        return;
+    setProgressPosition(4);
+}

@@ -1,0 +1,221 @@
+// Steps shared by the refinement schemes: the ring and fan around a node, moving a generated
+// node to the area-weighted centroid of its fan behind a star test, the smoothing passes, and
+// the removal of nodes surrounded by exactly three triangles.
+#include "mesh/RDelaunay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int positionOf(const RCellTriangle& t, int node)
+{
+    for (int k = 0; k < 3; ++k)
+        if (t.vertices[k] == node)
+            return k;
+    return -1;
+}
+} // namespace
+
+double RDelaunay::getNeighborhood(int node, std::vector<int>& ring, std::vector<int>& fan)
+{
+    ring.clear();
+    fan.clear();
+    const RTriangleMesh& m = *mesh;
+    const RGridPoint& g = m.gridPoints[node];
+    if (g.nodeKind != 1 && g.nodeKind != 3)
+        return 0;
+    const int t = firstTriangleOf(node);
+    if (t < 0)
+        return 0;
+    const RCellTriangle& T = m.triangles[t];
+    const int p = positionOf(T, node);
+    const int e = (p + 1) % 3;
+    ring.push_back(T.oppVertex[e]);
+    fan.push_back(T.neighbours[e]);
+    auto dist = [&](int v) {
+        const RGridPoint& q = m.gridPoints[v];
+        return std::sqrt((q.x - g.x) * (q.x - g.x) + (q.y - g.y) * (q.y - g.y));
+    };
+    if (ring[0] < 0 || fan[0] < 0) {
+        ring.clear();
+        fan.clear();
+        return 0;
+    }
+    double dmin = dist(ring[0]);
+    const size_t bound = m.triangles.size() + 1;
+    for (;;) {
+        const RCellTriangle& f = m.triangles[fan.back()];
+        const int last = ring.back();
+        int k = -1;
+        for (int i = 0; i < 3; ++i)
+            if (f.vertices[i] != node && f.vertices[i] != last) {
+                k = i;
+                break;
+            }
+        const int nextRing = f.oppVertex[k];
+        const int nextFan = f.neighbours[k];
+        if (nextRing == ring[0])
+            break;
+        // An open fan (the node is not an inner node) or a broken one ends the walk.
+        if (nextRing < 0 || nextFan < 0 || ring.size() > bound)
+            break;
+        ring.push_back(nextRing);
+        fan.push_back(nextFan);
+        const double d = dist(nextRing);
+        if (d < dmin)
+            dmin = d;
+    }
+    return dmin;
+}
+
+int RDelaunay::checkCorrectPoint(const std::vector<int>& ring, double x, double y) const
+{
+    const int n = int(ring.size());
+    if (n < 2)
+        return 1;
+    const RTriangleMesh& m = *mesh;
+    auto cross = [&](int a, int b) {
+        const RGridPoint& A = m.gridPoints[a];
+        const RGridPoint& B = m.gridPoints[b];
+        return (A.x - x) * (B.y - y) - (A.y - y) * (B.x - x);
+    };
+    // The reference orientation is the first non-zero one: a candidate collinear with the first
+    // pair must not make every later sign acceptable.
+    double ref = cross(ring[n - 1], ring[0]);
+    for (int k = 1; k < n && ref == 0.0; ++k)
+        ref = cross(ring[k - 1], ring[k]);
+    for (int k = 1; k < n; ++k)
+        if (cross(ring[k - 1], ring[k]) * ref < 0)
+            return 0;
+    if (cross(ring[n - 1], ring[0]) * ref < 0)
+        return 0;
+    return 1;
+}
+
+double RDelaunay::correctInnerPoint(int node)
+{
+    RTriangleMesh& m = *mesh;
+    if (m.gridPoints[node].nodeKind != 1)
+        return 0;
+    std::vector<int> ring, fan;
+    getNeighborhood(node, ring, fan);
+    const int n = int(ring.size());
+    if (n == 0)
+        return 0;
+    const double xi = m.gridPoints[node].x, yi = m.gridPoints[node].y;
+    double sa = 0, sx = 0, sy = 0;
+    for (int k = 0; k < n; ++k) {
+        const RGridPoint& a = m.gridPoints[ring[k]];
+        const RGridPoint& b = m.gridPoints[ring[(k + 1) % n]];
+        const double A = 0.5 * std::fabs((b.y - yi) * (a.x - xi) - (a.y - yi) * (b.x - xi));
+        sa += A;
+        sx += A * ((a.x + b.x + xi) / 3);
+        sy += A * ((a.y + b.y + yi) / 3);
+    }
+    const double x = sx / sa, y = sy / sa;
+    // A fan of zero area gives no centroid; the node stays.
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return 0;
+    if (!checkCorrectPoint(ring, x, y))
+        return 0;
+    m.gridPoints[node].x = x;
+    m.gridPoints[node].y = y;
+    if (fast)
+        index.nodeMoved(node, xi, yi);
+    const double moved = std::max((x - xi) * (x - xi) + (y - yi) * (y - yi), 0.0);
+    flipCount = 0;
+    for (int t : fan) {
+        unrate(t);
+        rate(t);
+        pushFlip(t);
+    }
+    swapTriangle();
+    return moved;
+}
+
+void RDelaunay::deleteGridPoint(int node)
+{
+    RTriangleMesh& m = *mesh;
+    const int last = int(m.gridPoints.size()) - 1;
+    const double oldX = m.gridPoints[node].x, oldY = m.gridPoints[node].y;
+    m.gridPoints[node] = m.gridPoints[last];
+    if (node != last) {
+        for (RCellTriangle& T : m.triangles)
+            for (int k = 0; k < 3; ++k) {
+                if (T.vertices[k] == last)
+                    T.vertices[k] = node;
+                if (T.oppVertex[k] == last)
+                    T.oppVertex[k] = node;
+            }
+    }
+    m.gridPoints.pop_back();
+    if (fast)
+        index.nodeRenamed(last, node, oldX, oldY);
+}
+
+bool RDelaunay::smoothingPass(double& largest)
+{
+    largest = 0;
+    for (int i = 0; i < int(mesh->gridPoints.size()); ++i) {
+        const double v = correctInnerPoint(i);
+        if (v > largest)
+            largest = v;
+        if (cancel.load(std::memory_order_acquire) || failed)
+            return false;
+    }
+    return true;
+}
+
+bool RDelaunay::removeThreeTriangleNodes()
+{
+    RTriangleMesh& m = *mesh;
+    std::vector<int> ring, fan;
+    int i = 0;
+    while (i < int(m.gridPoints.size())) {
+        getNeighborhood(i, ring, fan);
+        if (fan.size() != 3) {
+            ++i;
+            continue;
+        }
+        int T[3], a[3], b[3], c[3], e[3];
+        for (int k = 0; k < 3; ++k) {
+            T[k] = fan[k];
+            const RCellTriangle& t = m.triangles[T[k]];
+            const int j = positionOf(t, i);
+            a[k] = t.oppVertex[j];
+            b[k] = t.neighbours[j];
+            c[k] = t.boundarySegments[j];
+            e[k] = 0;
+            for (int r = 0; r < 3; ++r)
+                if (positionOf(t, ring[r]) < 0)
+                    e[k] = r;
+        }
+        for (int k = 0; k < 3; ++k) {
+            deleteTriangle(T[k]);
+            const int moved = int(m.triangles.size());
+            for (int j = k + 1; j < 3; ++j)
+                if (T[j] == moved)
+                    T[j] = T[k];
+            for (int j = 0; j < 3; ++j)
+                if (b[j] == moved)
+                    b[j] = T[k];
+        }
+        RCellTriangle nt;
+        for (int k = 0; k < 3; ++k) {
+            nt.vertices[k] = ring[e[k]];
+            nt.oppVertex[k] = a[k];
+            nt.neighbours[k] = b[k];
+            nt.boundarySegments[k] = c[k];
+        }
+        nt.originTag = 9;
+        nt.orientationTag = getDirection(nt.vertices[0], nt.vertices[1], nt.vertices[2]);
+        appendTriangle(nt);
+        const int t = int(m.triangles.size()) - 1;
+        rate(t);
+        linkNextTriangle(t);
+        deleteGridPoint(i);
+        if (cancel.load(std::memory_order_acquire) || failed)
+            return false;
+    }
+    return true;
+}

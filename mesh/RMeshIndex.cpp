@@ -1,0 +1,430 @@
+#include "mesh/RMeshIndex.h"
+
+#include "document/RTriangleMesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A triangle registered over more cells than this is tested for every query instead.
+constexpr int kBigSpan = 64;
+} // namespace
+
+void RMeshIndex::eraseValue(std::vector<int>& v, int value)
+{
+    for (size_t i = 0; i < v.size(); ++i)
+        if (v[i] == value) {
+            v[i] = v.back();
+            v.pop_back();
+            return;
+        }
+}
+
+void RMeshIndex::replaceValue(std::vector<int>& v, int from, int to)
+{
+    for (int& e : v)
+        if (e == from) {
+            e = to;
+            return;
+        }
+}
+
+void RMeshIndex::clear()
+{
+    on = false;
+    nodeCells.clear();
+    triCells.clear();
+    bigList.clear();
+    degenerateList.clear();
+    shadow.clear();
+    inc.clear();
+}
+
+void RMeshIndex::reset(double xmin, double ymin, double xmax, double ymax, double tolerance)
+{
+    clear();
+    on = true;
+    x0 = xmin;
+    y0 = ymin;
+    x1 = xmax;
+    y1 = ymax;
+    tol = tolerance;
+    const double ext = std::max(x1 - x0, y1 - y0);
+    // Wider than the tolerance and than the rounding of the orientation tests.
+    margin = std::max(tol, 1e-9 * ext) * 2;
+    nx = ny = 1;
+    cw = std::max(x1 - x0, 1e-300);
+    ch = std::max(y1 - y0, 1e-300);
+    nodeCells.assign(1, {});
+    triCells.assign(1, {});
+}
+
+int RMeshIndex::cellX(double x) const
+{
+    const double f = (x - x0) / cw;
+    if (!(f > 0))
+        return 0;
+    if (f >= nx - 1)
+        return nx - 1;
+    return int(f);
+}
+
+int RMeshIndex::cellY(double y) const
+{
+    const double f = (y - y0) / ch;
+    if (!(f > 0))
+        return 0;
+    if (f >= ny - 1)
+        return ny - 1;
+    return int(f);
+}
+
+void RMeshIndex::rebuild()
+{
+    const int nt = int(shadow.size());
+    const int target = std::max(1, nt / 2);
+    const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
+    int gx = std::max(1, int(std::sqrt(target * w / h)));
+    int gy = std::max(1, target / gx);
+    // Cells never narrower than a few tolerances, so a neighbourhood query looks at 3 x 3 cells.
+    const double minCell = 4 * std::max(tol, 1e-300);
+    gx = std::max(1, std::min(gx, int(w / minCell)));
+    gy = std::max(1, std::min(gy, int(h / minCell)));
+    gx = std::min(gx, 4096);
+    gy = std::min(gy, 4096);
+    nx = gx;
+    ny = gy;
+    cw = w / nx;
+    ch = h / ny;
+    nodeCells.assign(size_t(nx) * ny, {});
+    triCells.assign(size_t(nx) * ny, {});
+    bigList.clear();
+    degenerateList.clear();
+    for (int i = 0; i < int(m->gridPoints.size()); ++i) {
+        const RGridPoint& g = m->gridPoints[i];
+        nodeCells[size_t(cellY(g.y)) * nx + cellX(g.x)].push_back(i);
+    }
+    for (int t = 0; t < nt; ++t)
+        if (shadow[t].live) {
+            shadow[t].i1 = -1;
+            shadow[t].big = shadow[t].degenerate = false;
+            registerTriangle(t, false);
+        }
+}
+
+void RMeshIndex::nodeAdded(int node)
+{
+    if (!on)
+        return;
+    if (int(inc.size()) <= node)
+        inc.resize(node + 1);
+    const RGridPoint& g = m->gridPoints[node];
+    nodeCells[size_t(cellY(g.y)) * nx + cellX(g.x)].push_back(node);
+}
+
+void RMeshIndex::nodeMoved(int node, double oldX, double oldY)
+{
+    if (!on)
+        return;
+    const RGridPoint& g = m->gridPoints[node];
+    const size_t oc = size_t(cellY(oldY)) * nx + cellX(oldX);
+    const size_t nc = size_t(cellY(g.y)) * nx + cellX(g.x);
+    if (oc != nc) {
+        eraseValue(nodeCells[oc], node);
+        nodeCells[nc].push_back(node);
+    }
+    const std::vector<int> tris = inc[node];
+    for (int t : tris)
+        triangleWritten(t);
+}
+
+void RMeshIndex::nodeRenamed(int from, int to, double toOldX, double toOldY)
+{
+    if (!on)
+        return;
+    eraseValue(nodeCells[size_t(cellY(toOldY)) * nx + cellX(toOldX)], to);
+    if (from == to) {
+        inc[to].clear();
+        return;
+    }
+    const RGridPoint& g = m->gridPoints[to]; // already holds the moved node's record
+    replaceValue(nodeCells[size_t(cellY(g.y)) * nx + cellX(g.x)], from, to);
+    inc[to] = std::move(inc[from]);
+    inc[from].clear();
+    for (int t : inc[to])
+        for (int& v : shadow[t].v)
+            if (v == from)
+                v = to;
+}
+
+void RMeshIndex::unregisterTriangle(int t)
+{
+    TriShadow& s = shadow[t];
+    for (int k = 0; k < 3; ++k)
+        if (s.v[k] >= 0 && (k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
+            eraseValue(inc[s.v[k]], t);
+    if (s.big)
+        eraseValue(bigList, t);
+    else
+        for (int j = s.j0; j <= s.j1; ++j)
+            for (int i = s.i0; i <= s.i1; ++i)
+                eraseValue(triCells[size_t(j) * nx + i], t);
+    if (s.degenerate)
+        eraseValue(degenerateList, t);
+    s.i1 = -1;
+    s.big = s.degenerate = false;
+    s.v[0] = s.v[1] = s.v[2] = -1;
+}
+
+void RMeshIndex::registerTriangle(int t, bool incidence)
+{
+    TriShadow& s = shadow[t];
+    const RCellTriangle& tri = m->triangles[t];
+    double xs[3], ys[3];
+    for (int k = 0; k < 3; ++k) {
+        // A rebuild in the middle of a multi-triangle update registers only the cells: the
+        // incidence stays as last written until the triangle itself is written again.
+        if (incidence)
+            s.v[k] = tri.vertices[k];
+        xs[k] = m->gridPoints[tri.vertices[k]].x;
+        ys[k] = m->gridPoints[tri.vertices[k]].y;
+    }
+    for (int k = 0; k < 3 && incidence; ++k)
+        if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0])) {
+            if (int(inc.size()) <= s.v[k])
+                inc.resize(s.v[k] + 1);
+            inc[s.v[k]].push_back(t);
+        }
+    const double bx0 = std::min({xs[0], xs[1], xs[2]}) - margin;
+    const double bx1 = std::max({xs[0], xs[1], xs[2]}) + margin;
+    const double by0 = std::min({ys[0], ys[1], ys[2]}) - margin;
+    const double by1 = std::max({ys[0], ys[1], ys[2]}) + margin;
+    // A sliver's orientation tests may accept points away from it: such triangles are tested
+    // for every query.
+    const double cross = (xs[1] - xs[0]) * (ys[2] - ys[0]) - (ys[1] - ys[0]) * (xs[2] - xs[0]);
+    double l[3];
+    for (int k = 0; k < 3; ++k) {
+        const int a = (k + 1) % 3, b = (k + 2) % 3;
+        l[k] = std::hypot(xs[b] - xs[a], ys[b] - ys[a]);
+    }
+    std::sort(l, l + 3);
+    if (!(std::fabs(cross) > 1e-6 * l[2] * l[1])) {
+        s.degenerate = true;
+        degenerateList.push_back(t);
+    }
+    s.i0 = cellX(bx0);
+    s.i1 = cellX(bx1);
+    s.j0 = cellY(by0);
+    s.j1 = cellY(by1);
+    if ((s.i1 - s.i0 + 1) * (s.j1 - s.j0 + 1) > kBigSpan) {
+        s.big = true;
+        bigList.push_back(t);
+        return;
+    }
+    for (int j = s.j0; j <= s.j1; ++j)
+        for (int i = s.i0; i <= s.i1; ++i)
+            triCells[size_t(j) * nx + i].push_back(t);
+}
+
+void RMeshIndex::triangleWritten(int t)
+{
+    if (!on)
+        return;
+    if (int(shadow.size()) <= t)
+        shadow.resize(t + 1);
+    if (shadow[t].live)
+        unregisterTriangle(t);
+    shadow[t].live = true;
+    registerTriangle(t, true);
+    if (int(shadow.size()) > 4 * nx * ny && nx * ny < 4096 * 4096)
+        rebuild();
+}
+
+void RMeshIndex::triangleDeleted(int t, int last)
+{
+    if (!on)
+        return;
+    unregisterTriangle(t);
+    shadow[t].live = false;
+    if (t != last) {
+        TriShadow& s = shadow[last];
+        for (int k = 0; k < 3; ++k)
+            if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
+                replaceValue(inc[s.v[k]], last, t);
+        if (s.big)
+            replaceValue(bigList, last, t);
+        else
+            for (int j = s.j0; j <= s.j1; ++j)
+                for (int i = s.i0; i <= s.i1; ++i)
+                    replaceValue(triCells[size_t(j) * nx + i], last, t);
+        if (s.degenerate)
+            replaceValue(degenerateList, last, t);
+        shadow[t] = s;
+    }
+    shadow.pop_back();
+}
+
+int RMeshIndex::firstNodeNear(double x, double y) const
+{
+    const int i0 = cellX(x - margin), i1 = cellX(x + margin);
+    const int j0 = cellY(y - margin), j1 = cellY(y + margin);
+    int best = -1;
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i)
+            for (int n : nodeCells[size_t(j) * nx + i])
+                if ((best < 0 || n < best)
+                    && m->isSamePt(x, y, m->gridPoints[n].x, m->gridPoints[n].y))
+                    best = n;
+    return best;
+}
+
+void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out) const
+{
+    out.clear();
+    if (x >= x0 - margin && x <= x1 + margin && y >= y0 - margin && y <= y1 + margin) {
+        const auto& cell = triCells[size_t(cellY(y)) * nx + cellX(x)];
+        out.insert(out.end(), cell.begin(), cell.end());
+    }
+    out.insert(out.end(), bigList.begin(), bigList.end());
+    out.insert(out.end(), degenerateList.begin(), degenerateList.end());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
+int RMeshIndex::firstTriangleOf(int node) const
+{
+    if (node >= int(inc.size()))
+        return -1;
+    int best = -1;
+    for (int t : inc[node])
+        if (best < 0 || t < best)
+            best = t;
+    return best;
+}
+
+// ---- quality sequence ----
+
+double RQualitySeq::q(int t) const
+{
+    return m->triangles[t].quality;
+}
+
+void RQualitySeq::clear()
+{
+    plain.clear();
+    tree.clear();
+    keyOf.clear();
+    counter = 0;
+    ok = true;
+}
+
+void RQualitySeq::add(int t)
+{
+    if (usePlain) {
+        int lo = -1, hi = int(plain.size());
+        while (hi - lo > 1) {
+            const int mid = (lo + hi) / 2;
+            if (q(plain[mid]) > q(t))
+                hi = mid;
+            else
+                lo = mid;
+        }
+        plain.insert(plain.begin() + hi, t);
+        return;
+    }
+    if (int(keyOf.size()) <= t)
+        keyOf.resize(t + 1);
+    keyOf[t] = {q(t), counter++};
+    tree.emplace(keyOf[t], t);
+}
+
+int RQualitySeq::findPlain(int t) const
+{
+    int lo = -1, hi = int(plain.size());
+    int probe = (int(plain.size()) - 1) / 2;
+    const double qt = q(t);
+    while (hi - lo > 1 && probe > lo && probe < hi) {
+        const int e = plain[probe];
+        if (e == t)
+            return probe;
+        if (q(e) == qt) {
+            for (int i = lo + 1; i < hi; ++i)
+                if (plain[i] == t)
+                    return i;
+            return -1;
+        }
+        if (q(e) > qt)
+            hi = probe;
+        else
+            lo = probe;
+        probe = (lo + hi) / 2;
+    }
+    return -1;
+}
+
+void RQualitySeq::remove(int t)
+{
+    if (usePlain) {
+        const int i = findPlain(t);
+        if (i < 0) {
+            ok = false;
+            return;
+        }
+        plain.erase(plain.begin() + i);
+        return;
+    }
+    if (t >= int(keyOf.size()) || tree.erase(keyOf[t]) != 1)
+        ok = false;
+}
+
+void RQualitySeq::rename(int oldT, int newT)
+{
+    if (oldT == newT)
+        return;
+    if (usePlain) {
+        const int i = findPlain(oldT);
+        if (i < 0) {
+            ok = false;
+            return;
+        }
+        plain[i] = newT;
+        return;
+    }
+    auto it = oldT < int(keyOf.size()) ? tree.find(keyOf[oldT]) : tree.end();
+    if (it == tree.end() || it->second != oldT) {
+        ok = false;
+        return;
+    }
+    it->second = newT;
+    if (int(keyOf.size()) <= newT)
+        keyOf.resize(newT + 1);
+    keyOf[newT] = keyOf[oldT];
+}
+
+bool RQualitySeq::empty() const
+{
+    return usePlain ? plain.empty() : tree.empty();
+}
+
+int RQualitySeq::size() const
+{
+    return usePlain ? int(plain.size()) : int(tree.size());
+}
+
+int RQualitySeq::head() const
+{
+    if (empty())
+        return -1;
+    return usePlain ? plain.front() : tree.begin()->second;
+}
+
+std::vector<int> RQualitySeq::ordered() const
+{
+    if (usePlain)
+        return plain;
+    std::vector<int> out;
+    out.reserve(tree.size());
+    for (const auto& e : tree)
+        out.push_back(e.second);
+    return out;
+}

@@ -1,0 +1,96 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+class RTriangleMesh;
+
+// Lookups of the mesh generator that would otherwise scan every node or every triangle: the
+// nodes near a position, the triangles that may contain a position, and the triangles around a
+// node. Every query returns a superset of the objects the plain scan could accept, so the caller
+// runs the scan's own test on the candidates in ascending index order and gets the scan's answer.
+class RMeshIndex {
+public:
+    void attach(RTriangleMesh* mesh) { m = mesh; }
+    // Forget everything and lay a grid over the given box (the enclosing triangle).
+    void reset(double xmin, double ymin, double xmax, double ymax, double tol);
+    void clear();
+    bool active() const { return on; }
+
+    void nodeAdded(int node);
+    // The node's coordinates changed from (oldX, oldY); its triangles are registered again.
+    void nodeMoved(int node, double oldX, double oldY);
+    // The last node `from` took the slot `to`, whose own node is gone (and had no triangles).
+    void nodeRenamed(int from, int to, double toOldX, double toOldY);
+
+    // Triangle t was written (appended or rewritten).
+    void triangleWritten(int t);
+    // Triangle t was deleted and the last triangle `last` took its slot (t == last: popped).
+    void triangleDeleted(int t, int last);
+
+    // Lowest-index node within the mesh tolerance of (x, y), -1 when none.
+    int firstNodeNear(double x, double y) const;
+    // Candidate triangles for a point, ascending, without duplicates.
+    void triangleCandidates(double x, double y, std::vector<int>& out) const;
+    // Triangles having the node as a vertex (any order).
+    const std::vector<int>& incident(int node) const { return inc[node]; }
+    int firstTriangleOf(int node) const;
+
+private:
+    struct TriShadow {
+        int v[3] = {-1, -1, -1};
+        int i0 = 0, i1 = -1, j0 = 0, j1 = -1; // registered cell range (empty when i1 < i0)
+        bool big = false;
+        bool degenerate = false;
+        bool live = false;
+    };
+    int cellX(double x) const;
+    int cellY(double y) const;
+    void unregisterTriangle(int t);
+    void registerTriangle(int t, bool incidence);
+    void rebuild();
+    static void eraseValue(std::vector<int>& v, int value);
+    static void replaceValue(std::vector<int>& v, int from, int to);
+
+    RTriangleMesh* m = nullptr;
+    bool on = false;
+    double x0 = 0, y0 = 0, x1 = 1, y1 = 1, cw = 1, ch = 1, tol = 0, margin = 0;
+    int nx = 1, ny = 1;
+    std::vector<std::vector<int>> nodeCells;
+    std::vector<std::vector<int>> triCells;
+    std::vector<int> bigList;
+    std::vector<int> degenerateList;
+    std::vector<TriShadow> shadow;
+    std::vector<std::vector<int>> inc;
+};
+
+// The triangles that have a split edge, ordered by quality; among equal qualities the one that
+// entered first comes first. Ordered keyed storage, or (plain) a sorted array kept by bisection.
+class RQualitySeq {
+public:
+    void attach(RTriangleMesh* mesh) { m = mesh; }
+    void setPlain(bool plain) { usePlain = plain; }
+    void clear();
+    // Qualities are read from the mesh's triangles.
+    void add(int t);
+    void remove(int t);
+    void rename(int oldT, int newT);
+    bool empty() const;
+    int size() const;
+    int head() const;
+    std::vector<int> ordered() const;
+    // False when a triangle to remove or rename was not found (an inconsistent mesh).
+    bool consistent() const { return ok; }
+
+private:
+    int findPlain(int t) const;
+    double q(int t) const;
+    RTriangleMesh* m = nullptr;
+    bool usePlain = false;
+    bool ok = true;
+    std::vector<int> plain;
+    std::map<std::pair<double, std::uint64_t>, int> tree;
+    std::vector<std::pair<double, std::uint64_t>> keyOf;
+    std::uint64_t counter = 0;
+};
