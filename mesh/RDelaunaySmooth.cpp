@@ -118,6 +118,11 @@ double RDelaunay::correctInnerPoint(int node)
         return 0;
     if (!checkCorrectPoint(ring, x, y))
         return 0;
+    // The star test accepts a zero cross product, so a centroid on a ring node would pass and
+    // put two nodes on one position; such a move is refused.
+    for (int r : ring)
+        if (m.isSamePt(x, y, m.gridPoints[r].x, m.gridPoints[r].y))
+            return 0;
     m.gridPoints[node].x = x;
     m.gridPoints[node].y = y;
     if (fast)
