@@ -18,6 +18,7 @@ int main(int argc, char** argv)
         {"resave", cmdResave},
         {"compile", cmdCompile},
         {"table", cmdTable},
+        {"mesh", cmdMesh},
     };
 
     QStringList args = app.arguments().mid(1);

@@ -1,0 +1,574 @@
+// The generator's stages on small figures: the domain check, the rough mesh, the refinement
+// choice, rings and normals, region and line tables, cancellation, and the kernel's rules.
+#include "MeshFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+struct Recorder : RMeshProgress {
+    QStringList stages;
+    std::vector<int> positions;
+    std::function<void(int)> onPosition;
+    void setStage(const QString& s) override { stages << s; }
+    void setPosition(int p) override
+    {
+        positions.push_back(p);
+        if (onPosition)
+            onPosition(p);
+    }
+    int position() const override { return positions.empty() ? 0 : positions.back(); }
+};
+
+double cross(const RGridPoint& o, const RGridPoint& a, const RGridPoint& b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+} // namespace
+
+TEST(DomainCheck, FiguresAndTheirProblems)
+{
+    struct Case {
+        const char* name;
+        std::function<void(RTriangleMesh&)> build;
+        int problems;
+        std::vector<int> selectedPoints;
+        std::vector<int> selectedSegments;
+        std::vector<int> innerPoints;
+    };
+    const Case cases[] = {
+        {"empty figure", [](RTriangleMesh&) {}, 1, {}, {}, {}},
+        {"square with a free point inside",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
+             addPoint(m, 1, 1);
+         },
+         0, {}, {}, {4}},
+        {"free point in a hole",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
+             addPolygon(m, {1, 1, 3, 1, 3, 3, 1, 3});
+             addPoint(m, 2, 2);
+             addPoint(m, 0.5, 0.5);
+         },
+         1, {8}, {}, {9}},
+        {"open chain",
+         [](RTriangleMesh& m) {
+             const int a = addPoint(m, 0, 0), b = addPoint(m, 1, 0), c = addPoint(m, 1, 1);
+             addSegment(m, a, b);
+             addSegment(m, b, c);
+         },
+         1, {0, 2}, {}, {}},
+        {"inner border outside the domain",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
+             const int a = addPoint(m, 5, 0), b = addPoint(m, 6, 1);
+             SegmentSpec inner;
+             inner.type = 0;
+             addSegment(m, a, b, inner);
+         },
+         1, {}, {4}, {}},
+        {"point in the bulge of an arc",
+         [](RTriangleMesh& m) {
+             const int a = addPoint(m, 0, 0), b = addPoint(m, 4, 0), c = addPoint(m, 4, 4),
+                       d = addPoint(m, 0, 4);
+             addSegment(m, a, b);
+             addSegment(m, b, c);
+             SegmentSpec arc;
+             arc.radius = -2; // from (4,4) to (0,4) bulging upwards
+             arc.division = 8;
+             addSegment(m, c, d, arc);
+             addSegment(m, d, a);
+             addPoint(m, 2, 5.5);
+         },
+         0, {}, {}, {4}},
+        // Two squares touching at one corner: the walk must end.
+        {"outlines touching at a corner",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1});
+             const int b = addPoint(m, 2, 1), c = addPoint(m, 2, 2), d = addPoint(m, 1, 2);
+             addSegment(m, 2, b);
+             addSegment(m, b, c);
+             addSegment(m, c, d);
+             addSegment(m, d, 2);
+         },
+         -1, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        RTriangleMesh m(30);
+        c.build(m);
+        RDelaunay d(&m);
+        const int problems = d.CheckPath();
+        if (c.problems < 0)
+            continue; // only that it returns
+        EXPECT_EQ(problems, c.problems) << c.name;
+        std::vector<int> sp, ss;
+        for (int i = 0; i < int(m.points.size()); ++i)
+            if (m.points[i].selected)
+                sp.push_back(i);
+        for (int i = 0; i < int(m.segments.size()); ++i)
+            if (m.segments[i].selected)
+                ss.push_back(i);
+        EXPECT_EQ(sp, c.selectedPoints) << c.name;
+        EXPECT_EQ(ss, c.selectedSegments) << c.name;
+        EXPECT_EQ(d.innerPoints, c.innerPoints) << c.name;
+    }
+}
+
+TEST(RoughMesh, SquareOfFourPieces)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 2, 0, 2, 1, 0, 1});
+    RDelaunay d(&m);
+    Recorder rec;
+    d.progress = &rec;
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    EXPECT_EQ(m.gridPoints.size(), 7u);
+    EXPECT_EQ(m.triangles.size(), 2u);
+    EXPECT_EQ(d.maxSpacing, 2.0);
+    EXPECT_EQ(d.minSpacing, 1.0);
+    EXPECT_EQ(rec.positions, std::vector<int>({0, 1, 2, 3, 4}));
+    EXPECT_EQ(rec.stages, QStringList({"rough mesh"}));
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(m.gridPoints[k].nodeKind, 0);
+        EXPECT_EQ(m.gridPoints[k].regionCode, -1);
+        EXPECT_EQ(m.gridPoints[k].sourcePoint, -1);
+    }
+    EXPECT_EQ(checkBoundaryPieces(d), "");
+    EXPECT_EQ(checkMesh(d, true, 0, 2.0), "");
+}
+
+TEST(RoughMesh, DivisionsSpacingsHolesAndLabels)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4}, 4);
+    m.segments[0].label = "Bottom";
+    m.segments[1].label = "BOTTOM";
+    m.segments[1].bias = 0.5;
+    addPolygon(m, {1, 1, 2, 1, 2, 2, 1, 2});
+    const int free = addPoint(m, 3, 3);
+    RDelaunay d(&m);
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    // Segment 0: the start node's spacing is the first piece, division nodes at quarters.
+    EXPECT_EQ(m.gridPoints[3].spacing, 1.0);
+    EXPECT_DOUBLE_EQ(m.gridPoints[4].x, 1.0);
+    EXPECT_DOUBLE_EQ(m.gridPoints[5].x, 2.0);
+    // Biased segment 1 crowds its division points towards its end point.
+    double x, y;
+    m.divisionPoint(1, 1, x, y);
+    EXPECT_GT(y, 1.0);
+    // One line table entry named after the first label, the first chain's end negated.
+    ASSERT_EQ(d.lineTable.size(), 1);
+    EXPECT_EQ(d.lineTable[0].name, "Bottom");
+    EXPECT_EQ(d.lineTable[0].values.size(), 10u);
+    EXPECT_LT(d.lineTable[0].values[4], 0);
+    EXPECT_EQ(-d.lineTable[0].values[4], d.lineTable[0].values[5]);
+    // The free point is a fixed node with the smallest boundary spacing.
+    int freeNode = -1;
+    for (int i = 0; i < int(m.gridPoints.size()); ++i)
+        if (m.gridPoints[i].sourcePoint == free)
+            freeNode = i;
+    ASSERT_GE(freeNode, 0);
+    EXPECT_EQ(m.gridPoints[freeNode].nodeKind, 3);
+    EXPECT_EQ(m.gridPoints[freeNode].spacing, d.minSpacing);
+    EXPECT_EQ(checkMesh(d, true, 1, 15.0), "");
+    EXPECT_EQ(checkBoundaryPieces(d), "");
+}
+
+TEST(Refinement, AutomaticChoiceAtTheSpacingRatio)
+{
+    struct Case {
+        double width; // pieces of the bottom and top are `width`, the sides 1
+        bool lattice;
+    };
+    // Ratio of the shortest to the longest piece: 1/1.9 > 0.5 takes the lattice; exactly
+    // 0.5 takes worst-edge-first.
+    for (const Case& c : {Case{1.9, true}, Case{2.0, false}}) {
+        RTriangleMesh m(30);
+        addPolygon(m, {0, 0, c.width * 3, 0, c.width * 3, 3, 0, 3}, 3);
+        m.segments[1].division = 3;
+        RDelaunay d(&m);
+        Recorder rec;
+        d.progress = &rec;
+        ASSERT_EQ(d.CheckPath(), 0);
+        ASSERT_TRUE(d.generate());
+        EXPECT_EQ(rec.stages.contains("insert grid point"), c.lattice) << c.width;
+        EXPECT_EQ(checkMesh(d, false, 0, c.width * 9), "");
+    }
+}
+
+TEST(Refinement, CancelEmptiesTheMesh)
+{
+    for (int type : {1, 2, 4}) {
+        RTriangleMesh m(30);
+        addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
+        RDelaunay d(&m);
+        Recorder rec;
+        d.progress = &rec;
+        d.meshType = type;
+        // Cancel at the first progress report after the rough mesh.
+        rec.onPosition = [&](int p) {
+            if (p > 4)
+                d.cancel = true;
+        };
+        ASSERT_EQ(d.CheckPath(), 0);
+        EXPECT_FALSE(d.generate()) << type;
+        EXPECT_TRUE(m.gridPoints.empty()) << type;
+        EXPECT_TRUE(m.triangles.empty()) << type;
+    }
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
+    RDelaunay d(&m);
+    d.CheckPath();
+    d.cancel = true; // before the generation looks at the flag for the first time
+    EXPECT_FALSE(d.generate());
+    EXPECT_TRUE(m.gridPoints.empty());
+}
+
+TEST(Rings, InnerClockwiseBoundaryCounterclockwiseWithOutwardNormals)
+{
+    for (int type : {3, 4, 2}) {
+        RTriangleMesh m(30);
+        addPolygon(m, {0, 0, 3, 0, 3, 3, 0, 3}, 6, 0, "plate");
+        addCircle(m, 1.5, 1.5, 0.6, 4, 3);
+        m.outlines.back().label = "hole";
+        RDelaunay d(&m);
+        d.meshType = type;
+        ASSERT_EQ(d.CheckPath(), 0);
+        ASSERT_TRUE(d.generate());
+        for (int j = 3; j < int(m.gridPoints.size()); ++j) {
+            const RGridPoint& g = m.gridPoints[j];
+            const auto& r = g.neighbours;
+            ASSERT_GE(r.size(), 2u) << j;
+            const bool boundary = g.normalX != 0 || g.normalY != 0;
+            const size_t pairs = boundary ? r.size() - 1 : r.size();
+            for (size_t k = 0; k < pairs; ++k) {
+                const double c = cross(g, m.gridPoints[r[k]], m.gridPoints[r[(k + 1) % r.size()]]);
+                if (boundary)
+                    EXPECT_GT(c, 0) << "node " << j << " type " << type;
+                else
+                    EXPECT_LT(c, 0) << "node " << j << " type " << type;
+            }
+            if (boundary) {
+                EXPECT_NEAR(std::hypot(g.normalX, g.normalY), 1.0, 1e-12);
+                // A small step along the normal leaves the domain (out of the plate or into
+                // the hole).
+                EXPECT_EQ(d.enclosePath(g.x + 1e-3 * g.normalX, g.y + 1e-3 * g.normalY) % 2, 0)
+                    << j;
+            }
+        }
+        // Corner (0, 0) of the plate: the diagonal normal.
+        for (int j = 3; j < int(m.gridPoints.size()); ++j)
+            if (m.gridPoints[j].x == 0 && m.gridPoints[j].y == 0) {
+                EXPECT_NEAR(m.gridPoints[j].normalX, -std::sqrt(0.5), 1e-12);
+                EXPECT_NEAR(m.gridPoints[j].normalY, -std::sqrt(0.5), 1e-12);
+            }
+        // Every triangle is filed under the plate; the hole has none.
+        ASSERT_EQ(d.regionTable.size(), 1);
+        EXPECT_EQ(d.regionTable[0].name, "plate");
+        EXPECT_EQ(d.regionTable[0].values.size(), 3 * m.triangles.size());
+    }
+}
+
+TEST(Rings, InnerBorderNodesHaveClosedRings)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 2, 0, 2, 2, 0, 2}, 4, 1, "left");
+    SegmentSpec inner;
+    inner.type = 0;
+    inner.division = 4;
+    inner.region = 7;
+    addSegment(m, 0, 2, inner); // the diagonal splits the outline in two
+    m.outlines[1].label = "LEFT";
+    RDelaunay d(&m);
+    d.meshType = 3;
+    ASSERT_EQ(d.CheckPath(), 0);
+    ASSERT_TRUE(d.generate());
+    int onDiagonal = 0;
+    for (int j = 3; j < int(m.gridPoints.size()); ++j) {
+        const RGridPoint& g = m.gridPoints[j];
+        if (g.regionCode == 7) {
+            ++onDiagonal;
+            EXPECT_EQ(g.normalX, 0.0);
+            EXPECT_EQ(g.normalY, 0.0);
+        }
+    }
+    EXPECT_EQ(onDiagonal, 3);
+    // Labels differing in case share one entry named after the first filed.
+    ASSERT_EQ(d.regionTable.size(), 1);
+    EXPECT_EQ(d.regionTable[0].values.size(), 3 * m.triangles.size());
+    // A blank label files nothing.
+    EXPECT_EQ(d.AddIntegTable2(" \t", 5, 0), 5);
+    // Fault guarded: a figure without outlines files nothing instead of reading outline 0.
+    m.outlines.clear();
+    d.SetInteg2Grid();
+    EXPECT_TRUE(d.regionTable.isEmpty());
+}
+
+TEST(Kernel, InsertionRefusesWhatItCannotPlace)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 2);
+    RDelaunay d(&m);
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    const auto nodes = m.gridPoints.size();
+    EXPECT_EQ(d.MeshInsertPoint(0.5, 0, -1, 1, 0, 0.1), 1);  // on a node
+    EXPECT_EQ(d.MeshInsertPoint(0.25, 0, -1, 1, 0, 0.1), 1); // on a constrained edge
+    EXPECT_EQ(d.MeshInsertPoint(2, 2, -1, 1, 0, 0.1), 1);    // outside every triangle
+    // Fault guarded: a non-finite coordinate used to be located and inserted.
+    EXPECT_EQ(d.MeshInsertPoint(std::nan(""), 0.5, -1, 1, 0, 0.1), 1);
+    EXPECT_EQ(m.gridPoints.size(), nodes);
+    EXPECT_EQ(d.MeshInsertPoint(0.3, 0.6, -1, 1, 0, 0.1), 0);
+    EXPECT_EQ(m.gridPoints.size(), nodes + 1);
+}
+
+TEST(Kernel, SplitOfTheEnclosingTriangle)
+{
+    RTriangleMesh m(30);
+    RDelaunay d(&m);
+    for (auto [x, y] : {std::pair{0.0, 10.0}, {-10.0, -1.0}, {10.0, -1.0}}) {
+        RGridPoint g;
+        g.x = x;
+        g.y = y;
+        g.sourcePoint = -1;
+        m.gridPoints.push_back(g);
+    }
+    RCellTriangle first;
+    first.vertices = {0, 1, 2};
+    first.oppVertex = first.neighbours = first.boundarySegments = {-1, -1, -1};
+    first.splitEdge = -1;
+    first.orientationTag = -1;
+    m.triangles.push_back(first);
+    ASSERT_EQ(d.MeshInsertPoint(0.5, 0.2, -1, 1, 0, 0), 0);
+    ASSERT_EQ(m.triangles.size(), 3u);
+    const int N = 3;
+    EXPECT_EQ(m.triangles[1].vertices, (std::array<int, 3>{0, 1, N}));
+    EXPECT_EQ(m.triangles[2].vertices, (std::array<int, 3>{1, 2, N}));
+    EXPECT_EQ(m.triangles[0].vertices, (std::array<int, 3>{2, 0, N}));
+    EXPECT_EQ(m.triangles[1].neighbours, (std::array<int, 3>{2, 0, -1}));
+    EXPECT_EQ(m.triangles[1].oppVertex, (std::array<int, 3>{2, 2, -1}));
+    EXPECT_EQ(m.triangles[2].neighbours, (std::array<int, 3>{0, 1, -1}));
+    EXPECT_EQ(m.triangles[0].neighbours, (std::array<int, 3>{1, 2, -1}));
+    EXPECT_EQ(checkMesh(d, true), "");
+    // A point on the free edge between two of them splits both into four.
+    const RGridPoint& a = m.gridPoints[0];
+    const RGridPoint& n = m.gridPoints[3];
+    ASSERT_EQ(d.MeshInsertPoint((a.x + n.x) / 2, (a.y + n.y) / 2, -1, 1, 0, 0), 0);
+    EXPECT_EQ(m.triangles.size(), 5u);
+    EXPECT_EQ(checkMesh(d, false), "");
+}
+
+TEST(Kernel, FlipTestKeepsCocircularPoints)
+{
+    RTriangleMesh m(30);
+    RDelaunay d(&m);
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}}) {
+        RGridPoint g;
+        g.x = x;
+        g.y = y;
+        m.gridPoints.push_back(g);
+    }
+    RCellTriangle t0, t1;
+    t0.vertices = {0, 1, 2};
+    t0.neighbours = {1, -1, -1};
+    t0.oppVertex = {3, -1, -1};
+    t0.boundarySegments = {-1, -1, -1};
+    t1.vertices = {3, 2, 1};
+    t1.neighbours = {0, -1, -1};
+    t1.oppVertex = {0, -1, -1};
+    t1.boundarySegments = {-1, -1, -1};
+    m.triangles = {t0, t1};
+    int dd, nn;
+    d.searchPoint(0, 0, dd, nn); // (1, 1) lies on the circumcircle: no flip
+    EXPECT_EQ(dd, -1);
+    EXPECT_EQ(nn, 1);
+    m.gridPoints[3].x = m.gridPoints[3].y = 0.99;
+    d.searchPoint(0, 0, dd, nn);
+    EXPECT_EQ(dd, 3);
+    m.triangles[0].boundarySegments[0] = 0; // a constrained edge never flips
+    d.searchPoint(0, 0, dd, nn);
+    EXPECT_EQ(dd, -1);
+}
+
+TEST(Kernel, RatingAndSequenceOrder)
+{
+    for (bool fast : {false, true}) {
+        RTriangleMesh m(30);
+        RDelaunay d(&m);
+        d.setFastPaths(fast);
+        // An equilateral-ish triangle whose three edges all qualify.
+        for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.5, 0.8}}) {
+            RGridPoint g;
+            g.x = x;
+            g.y = y;
+            g.spacing = 0.2;
+            m.gridPoints.push_back(g);
+        }
+        RCellTriangle t;
+        t.vertices = {0, 1, 2};
+        t.oppVertex = {5, 5, 5}; // pretend every edge has a neighbour
+        t.neighbours = {9, 9, 9};
+        t.boundarySegments = {-1, -1, -1};
+        m.triangles = {t, t, t};
+        d.minSpacing = 0.1;
+        double q;
+        int e;
+        d.getMaxAngle(0, q, e);
+        EXPECT_EQ(e, 2); // edge 2 (0-1, length 1) is the longest: the lowest quality
+        EXPECT_DOUBLE_EQ(q, (0.4 - 1.0) / 1.0);
+        d.minSpacing = 1.0; // 1.0 < 1.5 * minSpacing: no split edge, quality kept
+        d.getMaxAngle(0, q, e);
+        EXPECT_EQ(e, -1);
+        EXPECT_DOUBLE_EQ(q, -0.6);
+        // Equal qualities stand in the order they entered.
+        for (int k : {2, 0, 1}) {
+            m.triangles[k].quality = 0.5;
+            m.triangles[k].splitEdge = 0;
+            d.addTriangleSeq(k);
+        }
+        EXPECT_EQ(d.triangleSeq(), std::vector<int>({2, 0, 1})) << fast;
+        d.delTriangleSeq(0);
+        EXPECT_EQ(d.triangleSeq(), std::vector<int>({2, 1})) << fast;
+    }
+}
+
+TEST(Kernel, RegionOfAGeneratedNodeIsTheInnermostOutline)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4}, 2, 1);
+    const int a = addPoint(m, 1, 1), b = addPoint(m, 3, 1), c = addPoint(m, 2, 3);
+    SegmentSpec inner;
+    inner.type = 0;
+    inner.region = 2;
+    addSegment(m, a, b, inner);
+    addSegment(m, b, c, inner);
+    addSegment(m, c, a, inner);
+    m.outlines.back().region = 2;
+    RDelaunay d(&m);
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    ASSERT_EQ(d.MeshInsertPoint(2, 1.8, -1, 1, 9, 0.1), 0);
+    EXPECT_EQ(m.gridPoints.back().regionCode, 2);
+    ASSERT_EQ(d.MeshInsertPoint(0.5, 3.5, -1, 1, 9, 0.1), 0);
+    EXPECT_EQ(m.gridPoints.back().regionCode, 1);
+    ASSERT_EQ(d.MeshInsertPoint(3.9, 0.2, -1, 2, 9, 0.1), 0); // a boundary kind keeps its own
+    EXPECT_EQ(m.gridPoints.back().regionCode, 9);
+}
+
+TEST(Smoothing, StarTestAndFixedNodes)
+{
+    RTriangleMesh m(30);
+    RDelaunay d(&m);
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {2.0, 0.0}, {2.0, 2.0}, {0.0, 2.0}}) {
+        RGridPoint g;
+        g.x = x;
+        g.y = y;
+        m.gridPoints.push_back(g);
+    }
+    const std::vector<int> ring{0, 1, 2, 3};
+    EXPECT_EQ(d.checkCorrectPoint(ring, 1, 1), 1);
+    EXPECT_EQ(d.checkCorrectPoint(ring, 1, 0), 1); // on the line of a ring edge
+    EXPECT_EQ(d.checkCorrectPoint(ring, 1, -0.5), 0);
+    // Fault guarded: with the first pair collinear, a position outside the ring was accepted.
+    EXPECT_EQ(d.checkCorrectPoint({1, 2, 3, 0}, 1, -0.5), 0);
+    EXPECT_EQ(d.checkCorrectPoint({2, 3, 0, 1}, 3, 1), 0);
+}
+
+TEST(Smoothing, ThreeTriangleNodesAreRemoved)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 4, 0, 2, 3});
+    RDelaunay d(&m);
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    ASSERT_EQ(d.MeshInsertPoint(2, 1, -1, 3, 0, 0.5), 0); // a fixed node with three neighbours
+    ASSERT_EQ(m.triangles.size(), 3u);
+    const auto nodes = m.gridPoints.size();
+    EXPECT_TRUE(d.removeThreeTriangleNodes());
+    EXPECT_EQ(m.triangles.size(), 1u);
+    EXPECT_EQ(m.gridPoints.size(), nodes - 1);
+    EXPECT_EQ(checkMesh(d, true, 0, 6.0), "");
+    EXPECT_EQ(d.correctInnerPoint(3), 0.0); // a boundary node never moves
+}
+
+TEST(Kernel, LargestAngleQuery)
+{
+    RTriangleMesh m(30);
+    RDelaunay d(&m);
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}}) {
+        RGridPoint g;
+        g.x = x;
+        g.y = y;
+        m.gridPoints.push_back(g);
+    }
+    RCellTriangle t;
+    t.vertices = {0, 1, 2};
+    t.oppVertex = {-1, -1, -1};
+    t.neighbours = {-1, -1, -1};
+    t.boundarySegments = {-1, -1, -1};
+    m.triangles = {t};
+    double c;
+    int e;
+    d.CheckMaxAngle(0, c, e);
+    EXPECT_EQ(c, 1e35);
+    EXPECT_EQ(e, -1);
+    m.triangles[0].oppVertex = {7, 7, 7};
+    d.CheckMaxAngle(0, c, e);
+    EXPECT_EQ(e, 0);
+    EXPECT_NEAR(c, 0.0, 1e-15);
+}
+
+TEST(Grid1D, NodesRingsAndTheTwoGrids)
+{
+    struct Case {
+        const char* name;
+        std::vector<double> xs; // segments between consecutive points along x
+        int division;
+        int twoGrid;
+        std::vector<double> expected;
+    };
+    const Case cases[] = {
+        {"one segment of four", {0, 4}, 4, 0, {0, 1, 2, 3, 4}},
+        {"drawn right to left", {4, 0}, 4, 0, {0, 1, 2, 3, 4}},
+        {"two segments share a point", {0, 2, 3}, 2, 0, {0, 1, 2, 2.5, 3}},
+        {"two grids", {0, 4}, 2, 1, {0, 1, 2, 3, 4}},
+        {"division one", {0, 4}, 1, 0, {0, 4}},
+        // Fault guarded: a figure point at (1, 1) was shadowed by the corner placeholders.
+        {"point at one", {1, 3}, 2, 0, {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        RTriangleMesh m(30);
+        std::vector<int> pts;
+        for (double x : c.xs)
+            pts.push_back(addPoint(m, x, 1.0));
+        SegmentSpec spec;
+        spec.division = c.division;
+        for (size_t i = 0; i + 1 < pts.size(); ++i)
+            addSegment(m, pts[i], pts[i + 1], spec);
+        RDelaunay d(&m);
+        d.GridFor1D(1.0, 0.0, c.twoGrid);
+        ASSERT_EQ(m.gridPoints.size(), c.expected.size() + 3) << c.name;
+        EXPECT_TRUE(m.triangles.empty());
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            const RGridPoint& g = m.gridPoints[i + 3];
+            EXPECT_DOUBLE_EQ(g.x, c.expected[i]) << c.name << " node " << i + 3;
+            EXPECT_EQ(g.nodeKind, 2);
+            EXPECT_EQ(g.normalY, 1.0);
+        }
+        const int N = int(m.gridPoints.size());
+        if (N >= 6) {
+            EXPECT_EQ(m.gridPoints[3].neighbours, std::vector<int>({4, 5})) << c.name;
+            EXPECT_EQ(m.gridPoints[N - 1].neighbours, std::vector<int>({N - 3, N - 2}))
+                << c.name;
+            EXPECT_EQ(m.gridPoints[4].neighbours, std::vector<int>({3, 5})) << c.name;
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(m.gridPoints[k].x, 1.0);
+            EXPECT_EQ(m.gridPoints[k].nodeKind, 0);
+        }
+    }
+}
