@@ -48,8 +48,9 @@ TEST(DelaunayMesh, SquareMeshesInEveryType)
         ASSERT_TRUE(d.generate()) << type;
         EXPECT_EQ(checkMesh(d, false, 0, 1.0), "") << type;
         EXPECT_EQ(checkBoundaryPieces(d), "") << type;
-        if (type != 3)
+        if (type != 3) {
             EXPECT_GT(m.triangles.size(), 100) << type;
+        }
     }
 }
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <cmath>
+#include <functional>
 
 namespace {
 struct Recorder : RMeshProgress {
@@ -570,5 +573,37 @@ TEST(Grid1D, NodesRingsAndTheTwoGrids)
             EXPECT_EQ(m.gridPoints[k].x, 1.0);
             EXPECT_EQ(m.gridPoints[k].nodeKind, 0);
         }
+    }
+}
+
+// Golden meshes: a square plate with a round hole and an inner point, in every mesh type. The
+// files hold node and triangle arrays, rings, normals and region codes; set MORV_UPDATE_GOLDEN
+// to rewrite them after a deliberate change of the generator.
+TEST(GoldenMesh, SmallFiguresInEveryType)
+{
+    for (int type : {1, 2, 3, 4}) {
+        RTriangleMesh m(30);
+        addPolygon(m, {0, 0, 2, 0, 2, 2, 0, 2}, 5, 1, "plate");
+        addCircle(m, 1.2, 1.1, 0.4, 3, 3, 1.0, 2, "hole");
+        const int p = addPoint(m, 0.4, 0.5, 3);
+        (void)p;
+        m.setToleranceFromFigure();
+        RDelaunay d(&m);
+        d.meshType = type;
+        d.meshAngle = 30;
+        ASSERT_EQ(d.CheckPath(), 0);
+        ASSERT_TRUE(d.generate());
+        const QString text = meshText(m);
+        const QString path =
+            QStringLiteral(MORV_TEST_DATA "/mesh/data/golden_type%1.txt").arg(type);
+        if (qEnvironmentVariableIsSet("MORV_UPDATE_GOLDEN")) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(text.toUtf8());
+            continue;
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(f.readAll()) == text) << "type " << type;
     }
 }

@@ -1,0 +1,240 @@
+// Meshing speed and quality: a unit square, an annulus of arcs and a 2 x 1 plate with a hole of
+// radius 0.25, at several sizes up to about 1e5 triangles, in the automatic, worst-edge-first
+// and boundary-cell mesh types. Counters: nodes, triangles, smallest and largest angle
+// (degrees), worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
+// The MORV_BENCH_EXPORT environment variable names a folder that receives each figure's
+// boundary nodes (a .geo file) for a comparison with another mesher.
+#include "document/RTriangleMesh.h"
+#include "mesh/RDelaunay.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr double kPi = 3.14159265358979;
+
+int point(RTriangleMesh& m, double x, double y)
+{
+    RPoint p;
+    p.x = x;
+    p.y = y;
+    p.group = 0;
+    m.points.push_back(p);
+    return int(m.points.size()) - 1;
+}
+
+void segment(RTriangleMesh& m, int a, int b, int division, double radius = 0)
+{
+    RSegment s;
+    s.startPoint = a;
+    s.endPoint = b;
+    s.type = 1;
+    s.division = division;
+    s.radius = radius;
+    m.segments.push_back(s);
+    const int i = int(m.segments.size()) - 1;
+    m.updateHandle(i);
+    m.points[a].connections.push_back(i);
+    m.points[b].connections.push_back(i);
+}
+
+void loop(RTriangleMesh& m, const std::vector<int>& pts, int division, double radius = 0)
+{
+    for (size_t i = 0; i < pts.size(); ++i)
+        segment(m, pts[i], pts[(i + 1) % pts.size()], division, radius);
+    ROutline o;
+    for (size_t i = 0; i < pts.size(); ++i)
+        o.segments.push_back(int(m.segments.size() - pts.size() + i));
+    m.outlines.push_back(o);
+}
+
+std::vector<int> circle(RTriangleMesh& m, double cx, double cy, double r, int arcs)
+{
+    std::vector<int> pts;
+    for (int i = 0; i < arcs; ++i) {
+        const double a = 2 * kPi * i / arcs;
+        pts.push_back(point(m, cx + r * std::cos(a), cy + r * std::sin(a)));
+    }
+    return pts;
+}
+
+// n: boundary pieces per unit length.
+void buildFigure(RTriangleMesh& m, int figure, int n)
+{
+    if (figure == 0) {
+        loop(m, {point(m, 0, 0), point(m, 1, 0), point(m, 1, 1), point(m, 0, 1)}, n);
+    } else if (figure == 1) {
+        // Walking counterclockwise, an arc that bulges outwards has a negative radius.
+        loop(m, circle(m, 0, 0, 1, 4), std::max(1, int(n * kPi / 2)), -1);
+        loop(m, circle(m, 0, 0, 0.5, 4), std::max(1, int(n * kPi / 4)), -0.5);
+    } else {
+        const int a = point(m, 0, 0), b = point(m, 2, 0), c = point(m, 2, 1), d = point(m, 0, 1);
+        segment(m, a, b, 2 * n);
+        segment(m, b, c, n);
+        segment(m, c, d, 2 * n);
+        segment(m, d, a, n);
+        ROutline o;
+        o.segments = {0, 1, 2, 3};
+        m.outlines.push_back(o);
+        loop(m, circle(m, 1, 0.5, 0.25, 4), std::max(1, int(n * kPi * 0.5 / 4)), -0.25);
+    }
+    for (ROutline& o : m.outlines) {
+        // Signed chord area and label for the innermost-outline lookups.
+        std::vector<double> xs, ys;
+        const int k = int(&o - &m.outlines[0]);
+        m.outlineWalk(k, xs, ys);
+        double a = 0;
+        for (size_t i = 1; i < xs.size(); ++i)
+            a += (xs[i] - xs[i - 1]) * (ys[i - 1] + ys[i]) / 2;
+        o.area = a;
+    }
+    m.setToleranceFromFigure();
+}
+
+void exportGeo(const RTriangleMesh& m, const std::string& file)
+{
+    // Boundary nodes of the rough mesh as points joined by lines, one curve loop per path.
+    FILE* f = std::fopen(file.c_str(), "w");
+    if (!f)
+        return;
+    int pointId = 0, lineId = 0, loopId = 0;
+    std::vector<int> loops;
+    for (const RPath& p : m.paths) {
+        std::vector<std::pair<double, double>> pts;
+        int cur = m.segments[p.segments[0]].startPoint;
+        for (int s : p.segments) {
+            const RSegment& seg = m.segments[s];
+            const bool fromEnd = cur == seg.endPoint;
+            for (int k = 0; k < seg.division; ++k) {
+                double x, y;
+                if (k == 0) {
+                    x = m.points[cur].x;
+                    y = m.points[cur].y;
+                } else {
+                    m.walkPoint(seg, fromEnd, k, x, y);
+                }
+                pts.push_back({x, y});
+            }
+            cur = seg.startPoint + seg.endPoint - cur;
+        }
+        const int first = pointId + 1;
+        for (auto [x, y] : pts)
+            std::fprintf(f, "Point(%d) = {%.17g, %.17g, 0, 1e22};\n", ++pointId, x, y);
+        const int firstLine = lineId + 1;
+        for (size_t i = 0; i < pts.size(); ++i)
+            std::fprintf(f, "Line(%d) = {%d, %d};\n", ++lineId, first + int(i),
+                         first + int((i + 1) % pts.size()));
+        std::fprintf(f, "Curve Loop(%d) = {", ++loopId);
+        for (int l = firstLine; l <= lineId; ++l)
+            std::fprintf(f, "%s%d", l == firstLine ? "" : ", ", l);
+        std::fprintf(f, "};\n");
+        loops.push_back(loopId);
+    }
+    std::fprintf(f, "Plane Surface(1) = {");
+    for (size_t i = 0; i < loops.size(); ++i)
+        std::fprintf(f, "%s%d", i ? ", " : "", loops[i]);
+    std::fprintf(f, "};\nMesh.Algorithm = 5;\nMesh.MeshSizeFromPoints = 0;\nMesh.MeshSizeFromCurvature = 0;\nMesh.MeshSizeExtendFromBoundary = 1;\n");
+    std::fclose(f);
+}
+
+void quality(const RTriangleMesh& m, benchmark::State& state)
+{
+    double minAngle = 180, maxAngle = 0, worst = 1, sum = 0;
+    for (const RCellTriangle& t : m.triangles) {
+        double len[3];
+        for (int i = 0; i < 3; ++i) {
+            const RGridPoint& a = m.gridPoints[t.vertices[(i + 1) % 3]];
+            const RGridPoint& b = m.gridPoints[t.vertices[(i + 2) % 3]];
+            len[i] = std::hypot(a.x - b.x, a.y - b.y);
+        }
+        for (int i = 0; i < 3; ++i) {
+            const double A = len[i], B = len[(i + 1) % 3], C = len[(i + 2) % 3];
+            const double ang = std::acos(std::clamp((B * B + C * C - A * A) / (2 * B * C), -1.0,
+                                                    1.0))
+                               * 180 / kPi;
+            minAngle = std::min(minAngle, ang);
+            maxAngle = std::max(maxAngle, ang);
+        }
+        const double s = (len[0] + len[1] + len[2]) / 2;
+        const double area = std::sqrt(std::max(0.0, s * (s - len[0]) * (s - len[1]) * (s - len[2])));
+        const double rin = area / s, rout = len[0] * len[1] * len[2] / (4 * area);
+        const double ratio = 2 * rin / rout;
+        worst = std::min(worst, ratio);
+        sum += ratio;
+    }
+    state.counters["nodes"] = double(m.gridPoints.size() - 3);
+    state.counters["triangles"] = double(m.triangles.size());
+    state.counters["minAngle"] = minAngle;
+    state.counters["maxAngle"] = maxAngle;
+    state.counters["worstRatio"] = worst;
+    state.counters["meanRatio"] = m.triangles.empty() ? 0 : sum / double(m.triangles.size());
+}
+
+void BM_Mesh(benchmark::State& state)
+{
+    const int figure = int(state.range(0));
+    const int type = int(state.range(1));
+    const int n = int(state.range(2));
+    RTriangleMesh last(30);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto m = std::make_unique<RTriangleMesh>(30);
+        buildFigure(*m, figure, n);
+        RDelaunay d(m.get());
+        d.meshType = type;
+        if (d.CheckPath() != 0) {
+            state.SkipWithError("figure refused");
+            return;
+        }
+        state.ResumeTiming();
+        if (!d.generate()) {
+            state.SkipWithError("generation failed");
+            return;
+        }
+        state.PauseTiming();
+        last.gridPoints = m->gridPoints;
+        last.triangles = m->triangles;
+        if (const char* dir = std::getenv("MORV_BENCH_EXPORT"))
+            exportGeo(*m, std::string(dir) + "/fig" + std::to_string(figure) + "_n"
+                              + std::to_string(n) + ".geo");
+        state.ResumeTiming();
+    }
+    quality(last, state);
+}
+
+const char* figureName(int f)
+{
+    return f == 0 ? "square" : f == 1 ? "annulus" : "plate_with_hole";
+}
+
+void registerAll()
+{
+    // Sizes: pieces per unit length. The largest give about 1e5 triangles.
+    const std::vector<int> sizes[3] = {{10, 40, 100, 200}, {8, 30, 80, 150}, {8, 30, 80, 140}};
+    for (int figure = 0; figure < 3; ++figure)
+        for (int type : {0, 4, 2})
+            for (int n : sizes[figure]) {
+                const std::string name = std::string("mesh/") + figureName(figure) + "/type"
+                                         + std::to_string(type) + "/n" + std::to_string(n);
+                benchmark::RegisterBenchmark(name.c_str(), BM_Mesh)
+                    ->Args({figure, type, n})
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1);
+            }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
