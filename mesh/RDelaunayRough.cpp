@@ -444,7 +444,8 @@ void RDelaunay::roughMesh()
         m.gridPoints.push_back(corner);
     }
     if (fast) {
-        index.reset(cxs[1], cys[1], cxs[2], cys[0], m.tolerance);
+        // The grid covers the figure, where every later node lies; the corners clamp to its rim.
+        index.reset(xMin, yMin, xMax, yMax, m.tolerance);
         for (int k = 0; k < 3; ++k)
             index.nodeAdded(k);
     }

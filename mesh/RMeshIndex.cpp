@@ -7,7 +7,7 @@
 
 namespace {
 // A triangle registered over more cells than this is tested for every query instead.
-constexpr int kBigSpan = 64;
+constexpr int kBigSpan = 32;
 } // namespace
 
 void RMeshIndex::eraseValue(std::vector<int>& v, int value)
@@ -27,6 +27,24 @@ void RMeshIndex::replaceValue(std::vector<int>& v, int from, int to)
             e = to;
             return;
         }
+}
+
+void RMeshIndex::addBig(int t)
+{
+    shadow[t].big = true;
+    shadow[t].bigPos = int(bigList.size());
+    bigList.push_back(t);
+}
+
+void RMeshIndex::removeBig(int t)
+{
+    const int pos = shadow[t].bigPos;
+    const int moved = bigList.back();
+    bigList[pos] = moved;
+    shadow[moved].bigPos = pos;
+    bigList.pop_back();
+    shadow[t].big = false;
+    shadow[t].bigPos = -1;
 }
 
 void RMeshIndex::clear()
@@ -82,7 +100,7 @@ int RMeshIndex::cellY(double y) const
 void RMeshIndex::rebuild()
 {
     const int nt = int(shadow.size());
-    const int target = std::max(1, nt / 2);
+    const int target = std::max(1, nt);
     const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
     int gx = std::max(1, int(std::sqrt(target * w / h)));
     int gy = std::max(1, target / gx);
@@ -164,7 +182,7 @@ void RMeshIndex::unregisterTriangle(int t)
         if (s.v[k] >= 0 && (k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
             eraseValue(inc[s.v[k]], t);
     if (s.big)
-        eraseValue(bigList, t);
+        removeBig(t);
     else
         for (int j = s.j0; j <= s.j1; ++j)
             for (int i = s.i0; i <= s.i1; ++i)
@@ -205,20 +223,24 @@ void RMeshIndex::registerTriangle(int t, bool incidence)
     double l[3];
     for (int k = 0; k < 3; ++k) {
         const int a = (k + 1) % 3, b = (k + 2) % 3;
-        l[k] = std::hypot(xs[b] - xs[a], ys[b] - ys[a]);
+        l[k] = (xs[b] - xs[a]) * (xs[b] - xs[a]) + (ys[b] - ys[a]) * (ys[b] - ys[a]);
     }
     std::sort(l, l + 3);
-    if (!(std::fabs(cross) > 1e-6 * l[2] * l[1])) {
+    // |cross| / (L_max * L_mid) is the sine of the smallest angle.
+    if (!(cross * cross > 1e-12 * l[2] * l[1])) {
         s.degenerate = true;
         degenerateList.push_back(t);
     }
+    s.bx0 = bx0;
+    s.bx1 = bx1;
+    s.by0 = by0;
+    s.by1 = by1;
     s.i0 = cellX(bx0);
     s.i1 = cellX(bx1);
     s.j0 = cellY(by0);
     s.j1 = cellY(by1);
     if ((s.i1 - s.i0 + 1) * (s.j1 - s.j0 + 1) > kBigSpan) {
-        s.big = true;
-        bigList.push_back(t);
+        addBig(t);
         return;
     }
     for (int j = s.j0; j <= s.j1; ++j)
@@ -236,7 +258,7 @@ void RMeshIndex::triangleWritten(int t)
         unregisterTriangle(t);
     shadow[t].live = true;
     registerTriangle(t, true);
-    if (int(shadow.size()) > 4 * nx * ny && nx * ny < 4096 * 4096)
+    if (int(shadow.size()) > 2 * nx * ny && nx * ny < 4096 * 4096)
         rebuild();
 }
 
@@ -252,7 +274,7 @@ void RMeshIndex::triangleDeleted(int t, int last)
             if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
                 replaceValue(inc[s.v[k]], last, t);
         if (s.big)
-            replaceValue(bigList, last, t);
+            bigList[s.bigPos] = t;
         else
             for (int j = s.j0; j <= s.j1; ++j)
                 for (int i = s.i0; i <= s.i1; ++i)
@@ -281,11 +303,15 @@ int RMeshIndex::firstNodeNear(double x, double y) const
 void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out) const
 {
     out.clear();
-    if (x >= x0 - margin && x <= x1 + margin && y >= y0 - margin && y <= y1 + margin) {
-        const auto& cell = triCells[size_t(cellY(y)) * nx + cellX(x)];
-        out.insert(out.end(), cell.begin(), cell.end());
+    // Clamping keeps a point beyond the grid in the rim cell, where every triangle reaching
+    // beyond the rim is registered too.
+    const auto& cell = triCells[size_t(cellY(y)) * nx + cellX(x)];
+    out.insert(out.end(), cell.begin(), cell.end());
+    for (int t : bigList) {
+        const TriShadow& s = shadow[t];
+        if (x >= s.bx0 && x <= s.bx1 && y >= s.by0 && y <= s.by1)
+            out.push_back(t);
     }
-    out.insert(out.end(), bigList.begin(), bigList.end());
     out.insert(out.end(), degenerateList.begin(), degenerateList.end());
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());

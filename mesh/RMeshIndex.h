@@ -42,6 +42,8 @@ private:
         int v[3] = {-1, -1, -1};
         int i0 = 0, i1 = -1, j0 = 0, j1 = -1; // registered cell range (empty when i1 < i0)
         bool big = false;
+        int bigPos = -1;                     // position in bigList
+        double bx0 = 0, bx1 = 0, by0 = 0, by1 = 0; // box widened by the margin
         bool degenerate = false;
         bool live = false;
     };
@@ -51,6 +53,8 @@ private:
     void registerTriangle(int t, bool incidence);
     void rebuild();
     static void eraseValue(std::vector<int>& v, int value);
+    void addBig(int t);
+    void removeBig(int t);
     static void replaceValue(std::vector<int>& v, int from, int to);
 
     RTriangleMesh* m = nullptr;
