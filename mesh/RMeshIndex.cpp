@@ -47,6 +47,35 @@ void RMeshIndex::removeBig(int t)
     shadow[t].bigPos = -1;
 }
 
+void RMeshIndex::incAdd(int t, int k)
+{
+    const int v = shadow[t].v[k];
+    if (int(inc.size()) <= v)
+        inc.resize(size_t(v) + 1);
+    shadow[t].incPos[k] = int(inc[v].size());
+    inc[v].push_back(3 * t + k);
+}
+
+void RMeshIndex::incRemove(int t, int k)
+{
+    std::vector<int>& list = inc[shadow[t].v[k]];
+    const int pos = shadow[t].incPos[k];
+    const int moved = list.back();
+    list[pos] = moved;
+    shadow[moved / 3].incPos[moved % 3] = pos;
+    list.pop_back();
+    shadow[t].incPos[k] = -1;
+}
+
+std::vector<int> RMeshIndex::incident(int node) const
+{
+    std::vector<int> out;
+    if (node < int(inc.size()))
+        for (int e : inc[node])
+            out.push_back(e / 3);
+    return out;
+}
+
 void RMeshIndex::clear()
 {
     on = false;
@@ -151,7 +180,7 @@ void RMeshIndex::nodeMoved(int node, double oldX, double oldY)
         eraseValue(nodeCells[oc], node);
         nodeCells[nc].push_back(node);
     }
-    const std::vector<int> tris = inc[node];
+    const std::vector<int> tris = incident(node);
     for (int t : tris)
         triangleWritten(t);
 }
@@ -169,18 +198,16 @@ void RMeshIndex::nodeRenamed(int from, int to, double toOldX, double toOldY)
     replaceValue(nodeCells[size_t(cellY(g.y)) * nx + cellX(g.x)], from, to);
     inc[to] = std::move(inc[from]);
     inc[from].clear();
-    for (int t : inc[to])
-        for (int& v : shadow[t].v)
-            if (v == from)
-                v = to;
+    for (int e : inc[to])
+        shadow[e / 3].v[e % 3] = to;
 }
 
 void RMeshIndex::unregisterTriangle(int t)
 {
     TriShadow& s = shadow[t];
     for (int k = 0; k < 3; ++k)
-        if (s.v[k] >= 0 && (k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
-            eraseValue(inc[s.v[k]], t);
+        if (s.incPos[k] >= 0)
+            incRemove(t, k);
     if (s.big)
         removeBig(t);
     else
@@ -208,11 +235,8 @@ void RMeshIndex::registerTriangle(int t, bool incidence)
         ys[k] = m->gridPoints[tri.vertices[k]].y;
     }
     for (int k = 0; k < 3 && incidence; ++k)
-        if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0])) {
-            if (int(inc.size()) <= s.v[k])
-                inc.resize(s.v[k] + 1);
-            inc[s.v[k]].push_back(t);
-        }
+        if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
+            incAdd(t, k);
     const double bx0 = std::min({xs[0], xs[1], xs[2]}) - margin;
     const double bx1 = std::max({xs[0], xs[1], xs[2]}) + margin;
     const double by0 = std::min({ys[0], ys[1], ys[2]}) - margin;
@@ -271,8 +295,8 @@ void RMeshIndex::triangleDeleted(int t, int last)
     if (t != last) {
         TriShadow& s = shadow[last];
         for (int k = 0; k < 3; ++k)
-            if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
-                replaceValue(inc[s.v[k]], last, t);
+            if (s.incPos[k] >= 0)
+                inc[s.v[k]][s.incPos[k]] = 3 * t + k;
         if (s.big)
             bigList[s.bigPos] = t;
         else
@@ -322,9 +346,9 @@ int RMeshIndex::firstTriangleOf(int node) const
     if (node >= int(inc.size()))
         return -1;
     int best = -1;
-    for (int t : inc[node])
-        if (best < 0 || t < best)
-            best = t;
+    for (int e : inc[node])
+        if (best < 0 || e / 3 < best)
+            best = e / 3;
     return best;
 }
 
@@ -338,10 +362,47 @@ double RQualitySeq::q(int t) const
 void RQualitySeq::clear()
 {
     plain.clear();
-    tree.clear();
-    keyOf.clear();
+    heap.clear();
+    heapPos.clear();
     counter = 0;
     ok = true;
+}
+
+void RQualitySeq::place(int p, const Entry& e)
+{
+    heap[p] = e;
+    heapPos[e.triangle] = p;
+}
+
+void RQualitySeq::siftUp(int p)
+{
+    const Entry e = heap[p];
+    while (p > 0) {
+        const int parent = (p - 1) / 2;
+        if (!before(e, heap[parent]))
+            break;
+        place(p, heap[parent]);
+        p = parent;
+    }
+    place(p, e);
+}
+
+void RQualitySeq::siftDown(int p)
+{
+    const Entry e = heap[p];
+    const int n = int(heap.size());
+    for (;;) {
+        int c = 2 * p + 1;
+        if (c >= n)
+            break;
+        if (c + 1 < n && before(heap[c + 1], heap[c]))
+            ++c;
+        if (!before(heap[c], e))
+            break;
+        place(p, heap[c]);
+        p = c;
+    }
+    place(p, e);
 }
 
 void RQualitySeq::add(int t)
@@ -358,10 +419,11 @@ void RQualitySeq::add(int t)
         plain.insert(plain.begin() + hi, t);
         return;
     }
-    if (int(keyOf.size()) <= t)
-        keyOf.resize(t + 1);
-    keyOf[t] = {q(t), counter++};
-    tree.emplace(keyOf[t], t);
+    if (int(heapPos.size()) <= t)
+        heapPos.resize(size_t(t) + 1, -1);
+    heap.push_back(Entry{q(t), counter++, t});
+    heapPos[t] = int(heap.size()) - 1;
+    siftUp(int(heap.size()) - 1);
 }
 
 int RQualitySeq::findPlain(int t) const
@@ -399,8 +461,19 @@ void RQualitySeq::remove(int t)
         plain.erase(plain.begin() + i);
         return;
     }
-    if (t >= int(keyOf.size()) || tree.erase(keyOf[t]) != 1)
+    const int p = t < int(heapPos.size()) ? heapPos[t] : -1;
+    if (p < 0) {
         ok = false;
+        return;
+    }
+    heapPos[t] = -1;
+    const Entry last = heap.back();
+    heap.pop_back();
+    if (p == int(heap.size()))
+        return;
+    place(p, last);
+    siftUp(p);
+    siftDown(heapPos[last.triangle]);
 }
 
 void RQualitySeq::rename(int oldT, int newT)
@@ -416,41 +489,44 @@ void RQualitySeq::rename(int oldT, int newT)
         plain[i] = newT;
         return;
     }
-    auto it = oldT < int(keyOf.size()) ? tree.find(keyOf[oldT]) : tree.end();
-    if (it == tree.end() || it->second != oldT) {
+    const int p = oldT < int(heapPos.size()) ? heapPos[oldT] : -1;
+    if (p < 0) {
         ok = false;
         return;
     }
-    it->second = newT;
-    if (int(keyOf.size()) <= newT)
-        keyOf.resize(newT + 1);
-    keyOf[newT] = keyOf[oldT];
+    heapPos[oldT] = -1;
+    if (int(heapPos.size()) <= newT)
+        heapPos.resize(size_t(newT) + 1, -1);
+    heap[p].triangle = newT;
+    heapPos[newT] = p;
 }
 
 bool RQualitySeq::empty() const
 {
-    return usePlain ? plain.empty() : tree.empty();
+    return usePlain ? plain.empty() : heap.empty();
 }
 
 int RQualitySeq::size() const
 {
-    return usePlain ? int(plain.size()) : int(tree.size());
+    return usePlain ? int(plain.size()) : int(heap.size());
 }
 
 int RQualitySeq::head() const
 {
     if (empty())
         return -1;
-    return usePlain ? plain.front() : tree.begin()->second;
+    return usePlain ? plain.front() : heap.front().triangle;
 }
 
 std::vector<int> RQualitySeq::ordered() const
 {
     if (usePlain)
         return plain;
+    std::vector<Entry> sorted = heap;
+    std::sort(sorted.begin(), sorted.end(), before);
     std::vector<int> out;
-    out.reserve(tree.size());
-    for (const auto& e : tree)
-        out.push_back(e.second);
+    out.reserve(sorted.size());
+    for (const Entry& e : sorted)
+        out.push_back(e.triangle);
     return out;
 }

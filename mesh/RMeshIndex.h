@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -34,12 +33,13 @@ public:
     // Candidate triangles for a point, ascending, without duplicates.
     void triangleCandidates(double x, double y, std::vector<int>& out) const;
     // Triangles having the node as a vertex (any order).
-    const std::vector<int>& incident(int node) const { return inc[node]; }
+    std::vector<int> incident(int node) const;
     int firstTriangleOf(int node) const;
 
 private:
     struct TriShadow {
         int v[3] = {-1, -1, -1};
+        int incPos[3] = {-1, -1, -1}; // where inc[v[k]] holds this triangle
         int i0 = 0, i1 = -1, j0 = 0, j1 = -1; // registered cell range (empty when i1 < i0)
         bool big = false;
         int bigPos = -1;                     // position in bigList
@@ -66,11 +66,15 @@ private:
     std::vector<int> bigList;
     std::vector<int> degenerateList;
     std::vector<TriShadow> shadow;
+    // Per node the triangles around it, each entry 3 * triangle + vertex position.
     std::vector<std::vector<int>> inc;
+    void incAdd(int t, int k);
+    void incRemove(int t, int k);
 };
 
 // The triangles that have a split edge, ordered by quality; among equal qualities the one that
-// entered first comes first. Ordered keyed storage, or (plain) a sorted array kept by bisection.
+// entered first comes first. A heap keyed by (quality, entry number) gives the same head as the
+// plain sorted array kept by bisection.
 class RQualitySeq {
 public:
     void attach(RTriangleMesh* mesh) { m = mesh; }
@@ -90,11 +94,24 @@ public:
 private:
     int findPlain(int t) const;
     double q(int t) const;
+    // Binary heap on (quality, entry number) with each triangle's heap position.
+    struct Entry {
+        double quality;
+        std::uint64_t order;
+        int triangle;
+    };
+    static bool before(const Entry& a, const Entry& b)
+    {
+        return a.quality < b.quality || (a.quality == b.quality && a.order < b.order);
+    }
+    void place(int p, const Entry& e);
+    void siftUp(int p);
+    void siftDown(int p);
     RTriangleMesh* m = nullptr;
     bool usePlain = false;
     bool ok = true;
     std::vector<int> plain;
-    std::map<std::pair<double, std::uint64_t>, int> tree;
-    std::vector<std::pair<double, std::uint64_t>> keyOf;
+    std::vector<Entry> heap;
+    std::vector<int> heapPos;
     std::uint64_t counter = 0;
 };

@@ -216,7 +216,7 @@ const char* figureName(int f)
 void registerAll()
 {
     // Sizes: pieces per unit length. The largest give about 1e5 triangles.
-    const std::vector<int> sizes[3] = {{10, 40, 100, 200}, {8, 30, 80, 150}, {8, 30, 80, 140}};
+    const std::vector<int> sizes[3] = {{10, 40, 100, 210}, {8, 30, 80, 150}, {8, 30, 80, 146, 158}};
     for (int figure = 0; figure < 3; ++figure)
         for (int type : {0, 4, 2})
             for (int n : sizes[figure]) {
