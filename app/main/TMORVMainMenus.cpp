@@ -8,6 +8,7 @@
 #include "compiler/SolverDataFileWriter.h"
 #include "compiler/TForm10.h"
 #include "compiler/TForm12.h"
+#include "domain_editor/TForm4.h"
 #include "results/RPlotProgram.h"
 #include "results/RResultCommands.h"
 #include "results/ResultMenuState.h"
@@ -310,7 +311,14 @@ void TMORVMain::DefineGrid1Click()
 {
     if (m_doc.compiler->control->spaceDimension <= 0)
         return;
-    notAvailable(QStringLiteral("Define Grid"));
+    {
+        TForm4 editor(m_doc, this);
+        editor.exec();
+    }
+    if (m_doc.modified)
+        setModified(true);
+    if (m_doc.compiler->control->spaceDimension == 1 && m_doc.meshCheck1D != 0)
+        showMessage(this, QStringLiteral("Invalid 1D mesh (code:%1)").arg(m_doc.meshCheck1D));
 }
 
 void TMORVMain::SetControldata1Click()
