@@ -21,6 +21,8 @@ public:
     void WebBrowser1DocumentComplete(const QString& pageSource);
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // Escape does nothing: only "Close" ends the check.
+    void reject() override;
 
     bool pageDone() const { return m_pageDone; }
     QString latestNumberText() const { return m_latest; }
@@ -35,7 +37,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void reject() override;
 
 private:
     QUrl m_site;
