@@ -45,6 +45,13 @@ TCheckUpdateForm::TCheckUpdateForm(QWidget* owner, const QUrl& site, int current
     resize(236, 175);
 }
 
+// Closed before the page came: the hourglass must not outlive the window.
+TCheckUpdateForm::~TCheckUpdateForm()
+{
+    if (m_waitCursor)
+        QGuiApplication::restoreOverrideCursor();
+}
+
 void TCheckUpdateForm::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);

@@ -15,6 +15,7 @@ class TCheckUpdateForm : public QDialog {
 public:
     // An empty site means the address compiled in; a negative version the program's own.
     explicit TCheckUpdateForm(QWidget* owner, const QUrl& site = {}, int currentVersion = -1);
+    ~TCheckUpdateForm() override;
 
     void FormShow();
     // Evaluates the download page once; later calls change nothing.

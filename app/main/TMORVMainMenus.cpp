@@ -3,7 +3,15 @@
 #include "app/main/TMORVMain.h"
 
 #include "app/RExtraMemo.h"
+#include "app/RSiteAddress.h"
 #include "app/RUserInterface.h"
+#include "app/TCheckUpdateForm.h"
+#include "app/TForm16.h"
+#include "app/TForm2.h"
+#include "app/TForm7.h"
+#include "app/TForm8.h"
+#include "app/TForm9.h"
+#include "app/TVersionInfoForm.h"
 #include "compiler/ChemistryPreparation.h"
 #include "compiler/SolverDataFileWriter.h"
 #include "compiler/TForm10.h"
@@ -23,7 +31,7 @@
 
 namespace {
 
-const QString kHomePage = QStringLiteral("https://www.vesko.example/morv/");
+const QString kHomePage = defaultSiteUrl().toString();
 
 bool isFile(const QString& path)
 {
@@ -304,7 +312,11 @@ void TMORVMain::Execute1Click()
 
 void TMORVMain::DefineSymbol1Click()
 {
-    notAvailable(QStringLiteral("Define Symbol"));
+    TForm2 form(m_doc, m_settings.fontName, m_settings.fontSize, this);
+    form.exec();
+    // The dialog's OK has set the compile state to 2.
+    if (form.dialogChanged())
+        setModified(true);
 }
 
 void TMORVMain::DefineGrid1Click()
@@ -323,21 +335,29 @@ void TMORVMain::DefineGrid1Click()
 
 void TMORVMain::SetControldata1Click()
 {
-    notAvailable(QStringLiteral("Set Control data"));
+    TForm8 form(m_doc, this);
+    // OK has stored the values and raised the compile state to at least 1.
+    if (form.exec() == QDialog::Accepted)
+        setModified(true);
 }
 
 void TMORVMain::SetInputdata1Click()
 {
     if (m_doc.compiler->control->inputCount == 0)
         return;
-    notAvailable(QStringLiteral("Set Input data"));
+    TForm9 form(m_doc, this);
+    if (form.exec() == QDialog::Accepted)
+        setModified(true);
 }
 
 void TMORVMain::Gasproperty1Click()
 {
     if (!m_chemistryDataFlag)
         return;
-    notAvailable(QStringLiteral("Chemical Property"));
+    TForm16 form(m_doc, m_thermoDataPath, m_transportDataPath, this);
+    form.exec();
+    if (form.dialogChanged())
+        setModified(true);
 }
 
 void TMORVMain::Temporaryfile1Click()
@@ -354,7 +374,22 @@ void TMORVMain::Temporaryfile1Click()
 
 void TMORVMain::Preference1Click()
 {
-    notAvailable(QStringLiteral("Preference"));
+    SPreferences shown;
+    shown.startupWindow = m_settings.startupWindow;
+    shown.significantDigits = m_settings.significantDigits;
+    shown.fontName = m_settings.fontName;
+    shown.fontSize = m_settings.fontSize;
+    shown.resultBufferSize = m_settings.resultBufferSize;
+    TForm7 form(shown, this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    const SPreferences& chosen = form.values();
+    m_settings.startupWindow = chosen.startupWindow;
+    m_settings.significantDigits = chosen.significantDigits;
+    m_settings.fontName = chosen.fontName;
+    m_settings.fontSize = chosen.fontSize;
+    m_settings.resultBufferSize = chosen.resultBufferSize;
+    applyPreferences();
 }
 
 void TMORVMain::ShowLog1Click(bool incomplete)
@@ -390,12 +425,14 @@ void TMORVMain::UsersManual1Click()
 
 void TMORVMain::Version1Click()
 {
-    notAvailable(QStringLiteral("Version"));
+    TVersionInfoForm form(this);
+    form.exec();
 }
 
 void TMORVMain::CheckUpdate1Click()
 {
-    notAvailable(QStringLiteral("Check Update"));
+    TCheckUpdateForm form(this);
+    form.exec();
 }
 
 void TMORVMain::VisitWebsite1Click()

@@ -374,12 +374,6 @@ TEST(MainWindowMenus, CommandsNotYetThereSaySo)
     MainWindowFixture f;
     ASSERT_TRUE(f.start());
     TMORVMain& w = *f.window;
-    for (const char* name : {"DefineSymbol1", "SetControldata1", "Preference1", "Version1", "CheckUpdate1"}) {
-        f.ui.messages.clear();
-        item(w, name)->trigger();
-        ASSERT_EQ(f.ui.messages.size(), 1) << name;
-        EXPECT_TRUE(f.ui.messages[0].endsWith("is not available in this version yet.")) << name;
-    }
     // Commands whose rule does not allow them do nothing at all.
     f.ui.messages.clear();
     for (const char* name : {"Compile1", "Execute1", "DefineGrid1", "SetInputdata1", "Temporaryfile1", "ShowLog1"})
