@@ -1,6 +1,7 @@
 #include "app/RSymbolDefinition.h"
 
 #include "app/RDialogNumbers.h"
+#include "mesh/RMeshReplace.h"
 #include "document/RMORVDocument.h"
 #include "document/RScanner.h"
 
@@ -165,15 +166,6 @@ bool symbolChangeReplacesFigure(const RMORVDocument& doc, const RSymbolDefinitio
     return (control.PARMX != 0) != definition.choice.x || (control.PARMY != 0) != definition.choice.y;
 }
 
-bool emptyIntegralRegions(RMORVDocument& doc)
-{
-    RMORVCompile& compiler = *doc.compiler;
-    const bool held = !compiler.INTEGRAL1.isEmpty() || !compiler.INTEGRAL2.isEmpty();
-    compiler.INTEGRAL1.clear();
-    compiler.INTEGRAL2.clear();
-    return held;
-}
-
 SSymbolApplyResult applySymbolDefinition(RMORVDocument& doc, const RSymbolDefinition& definition,
     const QStringList& text, int shownTwoGrid)
 {
@@ -185,7 +177,7 @@ SSymbolApplyResult applySymbolDefinition(RMORVDocument& doc, const RSymbolDefini
     if (symbolChangeReplacesFigure(doc, definition)) {
         doc.mesh = std::make_unique<RTriangleMesh>(RMORVDocument::UndoDepth);
         result.figureReplaced = true;
-        result.integralsEmptied = emptyIntegralRegions(doc);
+        result.integralsEmptied = emptyIntegralLists(*doc.compiler);
     }
 
     control.PARMT = definition.choice.t ? 1 : 0;

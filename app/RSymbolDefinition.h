@@ -67,7 +67,3 @@ bool symbolChangeReplacesFigure(const RMORVDocument& doc, const RSymbolDefinitio
 // modified flag.
 SSymbolApplyResult applySymbolDefinition(RMORVDocument& doc, const RSymbolDefinition& definition,
     const QStringList& text, int shownTwoGrid);
-
-// Empties the document's line and area integral regions, which name nodes of the mesh being
-// replaced; true when a list held a region.
-bool emptyIntegralRegions(RMORVDocument& doc);
