@@ -179,6 +179,17 @@ ChangeTest relativeChange(double changeSquares, double oldSquares, double tolera
     return tolerance > residual ? ChangeTest::Passed : ChangeTest::Failed;
 }
 
+// A small sigma ends the iteration, but it can also mean a breakdown: x counts as converged
+// only when it is finite and its true residual is no worse than the start vector's.
+template <typename TrueNorm>
+int acceptAfterSmallSigma(const double* x, SolverIndex N, double startNorm, TrueNorm trueNorm)
+{
+    if (!allFinite(x, N))
+        return 1;
+    const double norm = trueNorm();
+    return std::isfinite(norm) && norm <= startNorm ? 0 : 1;
+}
+
 } // namespace
 
 int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
@@ -260,14 +271,9 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
         if (!std::isfinite(sigma))
             return 1;
         residual = std::sqrt(std::fabs(sigma));
-        if (tolerance > residual) {
-            // A small sigma also means a breakdown: accept x only if it is finite and no worse
-            // than the start vector.
-            if (!allFinite(x, N))
-                return 1;
-            const double trueNorm = residualNorm1(A, slots, Part::All, none, b, x, t);
-            return std::isfinite(trueNorm) && trueNorm <= startNorm ? 0 : 1;
-        }
+        if (tolerance > residual)
+            return acceptAfterSmallSigma(x, N, startNorm,
+                [&] { return residualNorm1(A, slots, Part::All, none, b, x, t); });
 
         const double alpha = rho / sigma;
         if (!std::isfinite(alpha))
@@ -425,12 +431,9 @@ int SSMPCG(const double* diagonal, SMatrixRows<double>& rowValues,
         if (!std::isfinite(sigma))
             return 1;
         residual = std::sqrt(std::fabs(sigma));
-        if (tolerance > residual) {
-            if (!allFinite(x, N))
-                return 1;
-            const double trueNorm = residualNorm1(A, stored, Part::Lower, mirrored, b, x, q);
-            return std::isfinite(trueNorm) && trueNorm <= startNorm ? 0 : 1;
-        }
+        if (tolerance > residual)
+            return acceptAfterSmallSigma(x, N, startNorm,
+                [&] { return residualNorm1(A, stored, Part::Lower, mirrored, b, x, q); });
 
         const double alpha = rho / sigma;
         if (!std::isfinite(alpha))
