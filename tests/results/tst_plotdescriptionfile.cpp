@@ -4,6 +4,8 @@
 #include "results/PlotImportScripts.h"
 #include "results/TCrc32.h"
 
+#include "ResultTestDocuments.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,48 +13,15 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
-struct DocumentShape {
-    int PARMT = 0;
-    int PARMX = 0;
-    int PARMY = 0;
-    QStringList variables;
-    QStringList subVariables;
-    QList<int> variableAttributes;  // empty: all 0
-    QList<int> subVariableAttributes;
-};
+using DocumentShape = ResultDocumentShape;
 
-std::unique_ptr<RMORVCompile> makeDocument(const DocumentShape& shape)
-{
-    auto doc = std::make_unique<RMORVCompile>();
-    SControlData& c = *doc->control;
-    SSymbolTable& s = *doc->symbols;
-    c.PARMT = shape.PARMT;
-    c.PARMX = shape.PARMX;
-    c.PARMY = shape.PARMY;
-    c.variableCount = int(shape.variables.size());
-    c.subVariableCount = int(shape.subVariables.size());
-    s.variableNames = shape.variables;
-    s.subVariableNames = shape.subVariables;
-    s.variableAttributes = shape.variableAttributes;
-    s.subVariableAttributes = shape.subVariableAttributes;
-    while (s.variableAttributes.size() < c.variableCount)
-        s.variableAttributes.append(0);
-    while (s.subVariableAttributes.size() < c.subVariableCount)
-        s.subVariableAttributes.append(0);
-    c.twoGrid = 0;
-    for (int a : s.variableAttributes + s.subVariableAttributes)
-        if (a != 0)
-            c.twoGrid = 1;
-    return doc;
-}
+std::unique_ptr<RMORVCompile> makeDocument(const DocumentShape& shape) { return makeResultDocument(shape); }
 
-const DocumentShape LineInTime{1, 1, 0, {"Temp", "Velo"}, {"Dens"}, {}, {}};
+const DocumentShape LineInTime{1, 1, 0, {"Temp", "Velo"}, {}, {"Dens"}, {}};
 const DocumentShape TimeOnly{1, 0, 0, {"Mass", "Heat"}, {}, {}, {}};
-const DocumentShape TwoGrids{0, 1, 0, {"U", "V", "W"}, {"A", "B"}, {0, 1, 0}, {1, 0}};
+const DocumentShape TwoGrids{0, 1, 0, {"U", "V", "W"}, {0, 1, 0}, {"A", "B"}, {1, 0}};
 
 QString fixture(const QString& name)
 {
