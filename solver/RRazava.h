@@ -138,6 +138,9 @@ public:
     // Fills the operand record of point p and sets tTheta = tOld + alpha*dt.
     void prmval(int p, int n, SPtTerm* term, const double* oldValues, const double* newValues,
                 double tOld, double dt, double alpha, double& tTheta);
+    // The entries of variable i (0-based) alone, exactly as prmval fills them.
+    void prmvalVariable(int p, int n, int i, SPtTerm* term, const double* oldValues,
+                        const double* newValues, double dt, double alpha);
     // Executes the context's section for its point.
     void EvalEqu(REvalContext& context);
 
@@ -228,6 +231,9 @@ public:
     // Interpreter and Newton state of the run.
     SPtTerm term;
     SPtTerm perturbedTerm;
+    // A perturbed Jacobian column normally refreshes only the operand entries of the variables
+    // perturbed now and before; set, every column refills the whole record (for comparison).
+    bool fullColumnRefill = false;
     std::vector<double> scratchSubValues;
     std::array<RDecodedSection, 5> decoded;
     std::unique_ptr<RSparseDirectSolver> sparseSolver;

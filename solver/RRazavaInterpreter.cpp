@@ -216,41 +216,42 @@ int RRazava::prepareInterpreter(std::string& reason)
 void RRazava::prmval(int p, int n, SPtTerm* t, const double* oldValues, const double* newValues,
                      double tOld, double dt, double alpha, double& tTheta)
 {
-    const MORVGlobalData& g = *gd;
     tTheta = tOld + dt * alpha;
-    const std::size_t base = static_cast<std::size_t>(p) * n;
+    for (int i = 0; i < n; ++i)
+        prmvalVariable(p, n, i, t, oldValues, newValues, dt, alpha);
+}
+
+void RRazava::prmvalVariable(int p, int n, int i, SPtTerm* t, const double* oldValues,
+                             const double* newValues, double dt, double alpha)
+{
+    // Every entry of variable i reads variable i only, and the stencil sums run in one fixed
+    // order: refilling one variable gives bit for bit what a refill of the whole record gives.
+    const MORVGlobalData& g = *gd;
+    const std::size_t base = static_cast<std::size_t>(p) * n + i;
     auto theta = [&](std::size_t k) { return alpha * newValues[k] + (1 - alpha) * oldValues[k]; };
-    for (int i = 0; i < n; ++i) {
-        t->value[i] = theta(base + i);
-        t->timeDerivative[i] = (newValues[base + i] - oldValues[base + i]) / dt;
-    }
+    t->value[i] = theta(base);
+    t->timeDerivative[i] = (newValues[base] - oldValues[base]) / dt;
     const int np = g.pointCount;
     if (g.dimension == 1) {
-        const std::size_t lo = static_cast<std::size_t>(std::max(p - 1, 0)) * n;
-        const std::size_t hi = static_cast<std::size_t>(std::min(p + 1, np - 1)) * n;
-        for (int i = 0; i < n; ++i) {
-            t->lowerValue[i] = theta(lo + i);
-            t->upperValue[i] = theta(hi + i);
-        }
+        t->lowerValue[i] = theta(static_cast<std::size_t>(std::max(p - 1, 0)) * n + i);
+        t->upperValue[i] = theta(static_cast<std::size_t>(std::min(p + 1, np - 1)) * n + i);
     }
     const int count = p < static_cast<int>(stencilCounts.size()) ? stencilCounts[p] : 0;
     const std::size_t w = static_cast<std::size_t>(p) * 6;
-    for (int i = 0; i < n; ++i) {
-        double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-        for (int j = 0; j < count; ++j) {
-            const double u = theta(static_cast<std::size_t>(stencilPoints[w + j]) * n + i);
-            sx += weightDx[w + j] * u;
-            sy += weightDy[w + j] * u;
-            sxx += weightDxx[w + j] * u;
-            syy += weightDyy[w + j] * u;
-            sxy += weightDxy[w + j] * u;
-        }
-        t->ddx[i] = sx;
-        t->ddy[i] = sy;
-        t->d2dx2[i] = sxx;
-        t->d2dy2[i] = syy;
-        t->d2dxdy[i] = sxy;
+    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    for (int j = 0; j < count; ++j) {
+        const double u = theta(static_cast<std::size_t>(stencilPoints[w + j]) * n + i);
+        sx += weightDx[w + j] * u;
+        sy += weightDy[w + j] * u;
+        sxx += weightDxx[w + j] * u;
+        syy += weightDyy[w + j] * u;
+        sxy += weightDxy[w + j] * u;
     }
+    t->ddx[i] = sx;
+    t->ddy[i] = sy;
+    t->d2dx2[i] = sxx;
+    t->d2dy2[i] = syy;
+    t->d2dxdy[i] = sxy;
 }
 
 namespace {
@@ -401,6 +402,7 @@ void RRazava::EvalEqu(REvalContext& c)
             case KindVariable:
                 c.values[static_cast<std::size_t>(c.point) * n + k] = v;
                 t.value[k] = v;
+                c.changedRecord = true;
                 break;
             case KindSubVariable: c.subValues[k] = v; break;
             default:
@@ -438,6 +440,7 @@ void RRazava::EvalEqu(REvalContext& c)
                 double tTheta = 0;
                 prmval(p, n, c.term, g.oldValues.data(), c.values, c.t - g.DELT * g.ALPHA, g.DELT,
                        g.ALPHA, tTheta);
+                c.changedRecord = true;
             } else if (in.operand == DirectiveTerminate) {
                 g.terminateValue = v;
             } else {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -71,9 +72,11 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
     double* r0 = g.residuals.data() + row0;
     double* r1 = g.perturbedResiduals.data() + row0;
 
+    // Runs SUB VARIABLE and EQUATION on the operand record t (filled by the caller); true when
+    // either ran %GRID or stored into a variable.
     auto evaluate = [&](SPtTerm* t, double* subValues, double* residuals) {
-        double tTheta = 0;
-        prmval(p, n, t, g.oldValues.data(), values, tOld, dt, g.ALPHA, tTheta);
+        const double tTheta = tOld + dt * g.ALPHA;
+        bool changed = false;
         for (int s : {ByteCode::SectionSubVariable, ByteCode::SectionEquation}) {
             REvalContext c;
             c.term = t;
@@ -90,10 +93,14 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
             c.section = &decoded[s];
             c.label = g.sectionLabel[s].c_str();
             EvalEqu(c);
+            changed = changed || c.changedRecord;
         }
+        return changed;
     };
 
-    evaluate(&term, subs, r0);
+    double tTheta = 0;
+    prmval(p, n, &term, g.oldValues.data(), values, tOld, dt, g.ALPHA, tTheta);
+    const bool baseChanged = evaluate(&term, subs, r0);
     double* target = M.isBand() ? M.solution.data() : M.rightHandSide.data();
     for (int i = 0; i < n; ++i) {
         if (!std::isfinite(r0[i]))
@@ -103,6 +110,22 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
     if (!rebuild)
         return true;
 
+    // The perturbed record differs from the unperturbed one of p only in the entries of the
+    // variable perturbed last, as long as no evaluation moved to another point or stored into
+    // a variable; each column then refreshes that variable and its own. Otherwise it is
+    // refilled whole from the values as they are now.
+    SPtTerm& pt = perturbedTerm;
+    bool refreshable = !baseChanged && !fullColumnRefill;
+    int previous = -1;
+    if (refreshable) {
+        for (auto [from, to] : {std::pair{&term.value, &pt.value},
+                                {&term.timeDerivative, &pt.timeDerivative}, {&term.ddx, &pt.ddx},
+                                {&term.ddy, &pt.ddy}, {&term.d2dx2, &pt.d2dx2},
+                                {&term.d2dy2, &pt.d2dy2}, {&term.d2dxdy, &pt.d2dxdy},
+                                {&term.lowerValue, &pt.lowerValue},
+                                {&term.upperValue, &pt.upperValue}})
+            std::copy(from->begin(), from->end(), to->begin());
+    }
     const bool listed = !nonZeroValues.empty();
     const int count = stencilCounts[p];
     for (int j = 0; j < count; ++j) {
@@ -114,8 +137,16 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
             const double x = values[c];
             const double h = std::max(g.DELP, std::fabs(x * g.DELP));
             values[c] = x + h;
+            if (refreshable) {
+                if (previous >= 0 && previous != v)
+                    prmvalVariable(p, n, previous, &pt, g.oldValues.data(), values, dt, g.ALPHA);
+                prmvalVariable(p, n, v, &pt, g.oldValues.data(), values, dt, g.ALPHA);
+            } else {
+                prmval(p, n, &pt, g.oldValues.data(), values, tOld, dt, g.ALPHA, tTheta);
+            }
             std::copy(r0, r0 + n, r1); // a residual the code does not store has no derivative
-            evaluate(&perturbedTerm, scratchSubValues.data(), r1);
+            refreshable = !evaluate(&pt, scratchSubValues.data(), r1) && !fullColumnRefill;
+            previous = v;
             values[c] = x;
             for (int i = 0; i < n; ++i) {
                 const SolverIndex r = static_cast<SolverIndex>(row0) + i;

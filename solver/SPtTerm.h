@@ -64,4 +64,7 @@ struct REvalContext {
     double* residuals = nullptr; // one slot per equation of the point (kind 8)
     const RDecodedSection* section = nullptr;
     const char* label = "";
+    // Set by the evaluation when it ran %GRID or stored into a variable: the operand record no
+    // longer holds the point's values as a refill would give them (never cleared by it).
+    bool changedRecord = false;
 };

@@ -32,7 +32,8 @@ struct Interp {
             g.newValues[p] = 10.0 * p + 1.0;
         }
     }
-    void run(const CodeBuilder& b, int point = 2)
+    // Returns whether the evaluation reported a changed operand record.
+    bool run(const CodeBuilder& b, int point = 2)
     {
         section = RRazava::decodeSection(b.bytes.data(), static_cast<int>(b.bytes.size()), g.literals);
         REvalContext c;
@@ -50,6 +51,7 @@ struct Interp {
         c.section = &section;
         c.label = "equation ";
         engine.EvalEqu(c);
+        return c.changedRecord;
     }
     double temporary() const { return g.temporaries[0]; }
 };
@@ -218,6 +220,37 @@ TEST(Interpreter, GridDirectiveMovesToAClampedPoint)
         EXPECT_EQ(t.temporary(), c.x) << c.number;
         EXPECT_EQ(t.residuals[0], c.u) << c.number;
         EXPECT_EQ(t.g.mathErrorCount, c.errors) << c.number;
+    }
+}
+
+TEST(Interpreter, EvaluationReportsAMovedOrStoredRecord)
+{
+    // Only an executed %GRID or a store into a variable reports it: a skipped %GRID leaves the
+    // Jacobian's column refresh in use, and other stores do not change the record.
+    struct Case {
+        const char* what;
+        bool grid, variableStore, taken;
+        bool expected;
+    } cases[] = {
+        {"%GRID run", true, false, true, true},
+        {"%GRID skipped", true, false, false, false},
+        {"variable store run", false, true, true, true},
+        {"variable store skipped", false, true, false, false},
+        {"other stores", false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        Interp t({c.taken ? 1.0 : 0.0, 3});
+        CodeBuilder b;
+        b.push(KindLiteral, 2).store(KindTemporary, 1).push(KindLiteral, 2).store(KindEquation, 1);
+        b.push(KindLiteral, 2).store(KindSubVariable, 1);
+        b.push(KindLiteral, 1);
+        const int skip = b.jump(OpJumpIfFalse);
+        if (c.grid)
+            b.push(KindLiteral, 2).directive(DirectiveGrid);
+        if (c.variableStore)
+            b.push(KindLiteral, 2).store(KindVariable, 1);
+        b.patch(skip, b.here());
+        EXPECT_EQ(t.run(b), c.expected) << c.what;
     }
 }
 
