@@ -185,6 +185,22 @@ public:
                    const double* subValues, int n, int np, int m, const double* pointX,
                    const double* pointY, double weight, int IPRT, int IPRN);
 
+    // --- run ------------------------------------------------------------------------------
+    // The whole run, once per engine whose start-up status is 0: preparation, initial output,
+    // the time steps, the end messages, the restart file, and the run files closed. The outcome
+    // is runStatus, the counts and the files. An exception outside the Newton solve of a step
+    // (preparation, TERMINATE, a write) leaves to the caller, which gives the run status 99.
+    void SolveEquation();
+    // Opens the result file (a copy of the previous result for a continued transient run, else a
+    // fresh header) and prepares the start values; returns the preparation code: 0 prepared,
+    // 1 / 2 / 11 the INITIAL solve failed in the linear solver / with math errors / with an
+    // assembly error, 3 the restart file is missing or does not fit, 4 a run without time found
+    // no usable parameter line.
+    int Setup();
+    // Start values (restart file or ASSUME), the stencil listing and the neighbour lines, the
+    // parameter line of a run without time, and the INITIAL solve at TSTART.
+    void PrepareInitial(int& code);
+
     // --- time loop ------------------------------------------------------------------------
     // Step choice of one step: sets dt, the output index (1-based, next output time to reach)
     // and the step mode (-1 ends on an output time, 0 ordinary, 1 a reduced step that starts a
@@ -228,6 +244,9 @@ public:
     std::vector<SolverIndex> nonZeroColumns;
     std::int64_t nonZeroCapacity = 0;
     std::int64_t nonZeroCount = 0;
+    // Code section the Newton iteration solves: EQUATION in a time step, INITIAL for the start
+    // values (index as in MORVGlobalData::code).
+    int newtonSection = 3;
     // Interpreter and Newton state of the run.
     SPtTerm term;
     SPtTerm perturbedTerm;
@@ -240,6 +259,13 @@ public:
 
 private:
     int readDataFile(std::string& reason);
+    // Pieces of SolveEquation (solver/RRazavaTimeLoop.cpp).
+    bool integrate(double& t);
+    bool solveCheckStep(double t, double dt);
+    void evaluateTerminate(double t, double dt);
+    void writeLevel(double tOld, double tNew, double weight);
+    void endRun(int status, const char* logText);
+    void finishRun(bool normalEnd, double t);
     void fail(int status, const std::string& reason);
 
     std::unique_ptr<MORVGlobalData> gd;

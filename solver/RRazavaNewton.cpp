@@ -77,7 +77,7 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
     auto evaluate = [&](SPtTerm* t, double* subValues, double* residuals) {
         const double tTheta = tOld + dt * g.ALPHA;
         bool changed = false;
-        for (int s : {ByteCode::SectionSubVariable, ByteCode::SectionEquation}) {
+        for (int s : {int(ByteCode::SectionSubVariable), newtonSection}) {
             REvalContext c;
             c.term = t;
             c.subValues = subValues;

@@ -7,3 +7,4 @@ int cmdResave(const QStringList& args);
 int cmdCompile(const QStringList& args);
 int cmdTable(const QStringList& args);
 int cmdMesh(const QStringList& args);
+int cmdRun(const QStringList& args);

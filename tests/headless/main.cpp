@@ -19,6 +19,7 @@ int main(int argc, char** argv)
         {"compile", cmdCompile},
         {"table", cmdTable},
         {"mesh", cmdMesh},
+        {"run", cmdRun},
     };
 
     QStringList args = app.arguments().mid(1);

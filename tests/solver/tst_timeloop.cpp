@@ -1,0 +1,263 @@
+// Whole runs of the engine on compiled documents: values at the end time, output levels and
+// their times, the step choice as the result file shows it, the step-size check, TERMINATE,
+// the parameter file, and the log's end lines.
+#include "TimeLoopSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace ByteCode;
+
+namespace {
+
+const double r = 0.1 * 0.707106781186548; // a step of 0.1 reduced for a check
+
+std::vector<double> timesOf(const std::vector<ResultRecord>& records)
+{
+    std::vector<double> t;
+    for (const ResultRecord& rec : records)
+        t.push_back(rec.time);
+    return t;
+}
+
+void expectTimes(const std::vector<double>& actual, const std::vector<double>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-12) << "record " << i;
+}
+
+} // namespace
+
+TEST(TimeLoop, DecayReachesTheKnownValueOfTheScheme)
+{
+    const double q = 0.95 / 1.05;
+    struct Case {
+        double alpha;
+        int fileOutType;
+        double lastTime;
+        double lastValue;
+    } cases[] = {
+        {1.0, 0, 1.0, std::pow(1.1, -10)},
+        {0.5, 1, 1.0, std::pow(q, 10)},
+        // The record carries the theta level: time 0.95, the mean of the last two levels.
+        {0.5, 0, 0.95, 0.5 * (std::pow(q, 9) + std::pow(q, 10))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ALPHA " << c.alpha << " FILEOUTTYPE " << c.fileOutType);
+        auto d = decayDocument();
+        d->control().ALPHA = c.alpha;
+        d->control().FILEOUTTYPE = c.fileOutType;
+        ASSERT_EQ(d->compile(), "");
+        const RunOutcome out = runEngine(d->dataFile());
+        EXPECT_EQ(out.status, 0);
+        EXPECT_EQ(out.errors, 0);
+        EXPECT_EQ(out.warnings, 0);
+
+        const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+        ASSERT_EQ(records.size(), 11u); // the start level and one per step
+        EXPECT_EQ(records[0].time, 0.0);
+        EXPECT_EQ(records[0].values, std::vector<double>{1.0});
+        EXPECT_NEAR(records.back().time, c.lastTime, 1e-13);
+        EXPECT_NEAR(records.back().values.at(0), c.lastValue, 1e-12 * c.lastValue);
+
+        // One iteration for the consistent start, two per linear step.
+        const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+        EXPECT_EQ(countLinesStartingWith(log, "L="), 21);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), "Job finished normally.");
+        EXPECT_EQ(countLinesStartingWith(log, "0 error(s)"), 0);
+
+        const RestartContent restart = readRestart(d->path(".MVR3$"));
+        EXPECT_NEAR(restart.time, 1.0, 1e-13);
+        ASSERT_EQ(restart.values.size(), 1u);
+        EXPECT_NEAR(restart.values[0], std::pow(c.alpha == 1 ? 1.1 : 1 / q, -10), 1e-12);
+    }
+}
+
+TEST(TimeLoop, StepsReachEveryOutputTimeAndIfilChoosesTheWrittenLevels)
+{
+    struct Case {
+        const char* name;
+        double delt;
+        double interval;
+        double tend;
+        int ifil;
+        std::vector<double> times; // times of the records after the start level
+    } cases[] = {
+        // After 0.6 less than a step would remain before 1: the rest is halved.
+        {"halving before each output time", 0.3, 1.0, 3.0, 1,
+         {0.3, 0.6, 0.8, 1.0, 1.3, 1.6, 1.8, 2.0, 2.3, 2.6, 2.8, 3.0}},
+        {"IFIL 0 writes the output times only", 0.3, 1.0, 3.0, 0, {1.0, 2.0, 3.0}},
+        {"IFIL 3 counts from the first step", 0.1, -1.0, 1.0, 3, {0.3, 0.6, 0.9, 1.0}},
+        {"IFIL 1 writes every level", 0.25, -1.0, 1.0, 1, {0.25, 0.5, 0.75, 1.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = decayDocument();
+        d->control().DELT = c.delt;
+        d->control().TEND = c.tend;
+        d->control().IFIL = c.ifil;
+        d->control().FILEOUTTYPE = 1;
+        d->symbols().TGRID_A = c.interval;
+        ASSERT_EQ(d->compile(), "");
+        EXPECT_EQ(runEngine(d->dataFile()).status, 0);
+        std::vector<double> times = timesOf(readRecords(d->path(".MVO3$")));
+        ASSERT_FALSE(times.empty());
+        EXPECT_EQ(times.front(), 0.0);
+        times.erase(times.begin());
+        expectTimes(times, c.times);
+    }
+}
+
+TEST(TimeLoop, StepSizeCheckDoublesOrShrinksTheNominalStep)
+{
+    // Backward Euler on c' = -c: two steps of r against one of 2r differ by r^2 / (1 + r)^2.
+    const double error = r * r / ((1 + r) * (1 + r));
+    struct Case {
+        double epsdif;
+        double fifthStep;
+    } cases[] = {{0.01, 2 * r}, {0.001, r}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "EPSDIF " << c.epsdif);
+        auto d = decayDocument();
+        d->doc.adjustTimeStep = true;
+        d->control().AUTODELT = 3;
+        d->control().EPSDIF = c.epsdif;
+        d->control().TEND = 10;
+        d->control().IPRT = 1;
+        d->control().FILEOUTTYPE = 1;
+        d->symbols().TGRID_A = -1;
+        ASSERT_EQ(d->compile(), "");
+        EXPECT_EQ(runEngine(d->dataFile()).status, 0);
+        const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+        ASSERT_GE(records.size(), 6u);
+        // Two ordinary steps, the reduced step twice, then the changed nominal step; the time
+        // advances by the steps actually solved.
+        expectTimes({records[1].time, records[2].time, records[3].time, records[4].time,
+                     records[5].time},
+                    {0.1, 0.2, 0.2 + r, 0.2 + 2 * r, 0.2 + 2 * r + c.fifthStep});
+        EXPECT_NEAR(records[4].values.at(0), std::pow(1.1, -2) * std::pow(1 + r, -2), 1e-12);
+        EXPECT_NEAR(records.back().time, 10.0, 1e-12);
+
+        const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+        const auto first = std::find_if(log.begin(), log.end(), [](const std::string& l) {
+            return l.rfind(" ** auto delta t check :", 0) == 0;
+        });
+        ASSERT_NE(first, log.end());
+        EXPECT_NEAR(std::stod(first->substr(24)), error, 1e-6 * error);
+    }
+}
+
+TEST(TimeLoop, TerminateEndsTheRunWhenItsValueRoundsToOne)
+{
+    struct Case {
+        const char* terminate;
+        bool adjust;
+        double lastTime;
+    } cases[] = {
+        {"%TERMINATE: 1.4*(t > 0.25)", false, 0.3},
+        {"%TERMINATE: 1.6*(t > 0.25)", false, 1.0},
+        // TERMINATE sees the level solved: c[t] of the step just made is -c.
+        {"%TERMINATE: ABS(c[t] + c) < 1e-6", false, 0.1},
+        // ... also in the step whose check doubles the nominal step.
+        {"%TERMINATE: ABS(c[t] + c) > 1e-6", true, 1.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.terminate);
+        auto d = decayDocument();
+        d->control().IFIL = 0; // the terminating level is written anyway
+        d->control().FILEOUTTYPE = 1;
+        d->symbols().TGRID_A = -1;
+        if (c.adjust) {
+            d->doc.adjustTimeStep = true;
+            d->control().AUTODELT = 3;
+            d->control().EPSDIF = 0.01;
+        }
+        d->script(SectionTerminate, {c.terminate});
+        ASSERT_EQ(d->compile(), "");
+        EXPECT_EQ(runEngine(d->dataFile()).status, 0);
+        const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_NEAR(records.back().time, c.lastTime, 1e-12);
+        EXPECT_NEAR(readRestart(d->path(".MVR3$")).time, c.lastTime, 1e-12);
+        EXPECT_EQ(readLog(d->path(".MVL3$")).back(), "Job finished normally.");
+    }
+}
+
+TEST(TimeLoop, ParameterFileShorterThanTheStepsKeepsItsLastValues)
+{
+    auto d = decayDocument();
+    d->script(SectionEquation, {"%EQU: c[t] - FILE(1)"});
+    ASSERT_EQ(d->compile(), "");
+    writeAll(d->path(".PRM"), "1\r\n2\r\n3,9\r\n4\r\n");
+    const RunOutcome out = runEngine(d->dataFile());
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.warnings, 7); // steps 4 to 10 find no line
+    const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+    ASSERT_EQ(records.size(), 11u);
+    EXPECT_NEAR(records.back().values.at(0), 1 + 0.1 * (2 + 3 + 4 * 8), 1e-9);
+    const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), " ?  W0004  ?"), 7);
+    EXPECT_EQ(log.back(), "Job finished normally.");
+}
+
+TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
+{
+    struct Case {
+        const char* name;
+        const char* initial;
+        const char* equation;
+        int status;
+        const char* errorLine; // nullptr: the preparation failed, no line of its own
+        double restartTime;    // start of the failed step
+        std::size_t records;
+    } cases[] = {
+        {"singular step", "%EQU: c - 1", "%EQU: (c[t] + c)*(t < 0.25)", 8, " ! E0008 !", 0.2, 3},
+        {"math error in a step", "%EQU: c - 1", "%EQU: c[t] + c + 0*LOG(0.25 - t)", 18,
+         " ! E0018 !", 0.2, 3},
+        {"singular start", "%EQU: 0*c", "%EQU: c[t] + c", 7, nullptr, 0.0, 0},
+        {"math error at the start", "%EQU: c - 1 + 0*LOG(c - 2)", "%EQU: c[t] + c", 17,
+         nullptr, 0.0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = decayDocument();
+        d->script(SectionInitial, {c.initial});
+        d->script(SectionEquation, {c.equation});
+        ASSERT_EQ(d->compile(), "");
+        const RunOutcome out = runEngine(d->dataFile());
+        EXPECT_EQ(out.status, c.status);
+        EXPECT_GE(out.errors, 1);
+        EXPECT_EQ(readRecords(d->path(".MVO3$")).size(), c.records);
+        EXPECT_NEAR(readRestart(d->path(".MVR3$")).time, c.restartTime, 1e-12);
+
+        const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+        ASSERT_GE(log.size(), 2u);
+        char summary[96];
+        std::snprintf(summary, sizeof summary, "%d error(s), %d warning(s) [%d]", out.errors,
+                      out.warnings, c.status);
+        EXPECT_EQ(log.back(), summary);
+        if (c.errorLine) {
+            EXPECT_EQ(log[log.size() - 2], c.errorLine);
+        }
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Job finished normally."), 0);
+    }
+}
+
+TEST(TimeLoop, StopBeforeTheFirstStepEndsWithStatusZeroAndNoSummary)
+{
+    auto d = decayDocument();
+    ASSERT_EQ(d->compile(), "");
+    const RunOutcome out =
+        runEngine(d->dataFile(), [](RRazava& e) { e.globalData()->stopRequest = 1; });
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.errors, 0);
+    // Stopped before the start level was written; the restart file carries the start time.
+    EXPECT_TRUE(readRecords(d->path(".MVO3$")).empty());
+    EXPECT_EQ(readRestart(d->path(".MVR3$")).time, 0.0);
+    const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+    EXPECT_EQ(countLinesStartingWith(log, "0 error(s)"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Job finished normally."), 0);
+}
