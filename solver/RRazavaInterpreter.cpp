@@ -148,16 +148,12 @@ RDecodedSection RRazava::decodeSection(const unsigned char* bytes, int size,
         case OpStore:
             in.operand = bytes[pos++];
             in.index = static_cast<int>(GetUWord(bytes, pos)) - 1;
-            if (in.operand == KindVariable)
-                s.touchesOtherValues = true;
             break;
         case OpCall:
             in.operand = bytes[pos++];
             break;
         case OpDirective:
             in.operand = bytes[pos++];
-            if (in.operand == DirectiveGrid)
-                s.touchesOtherValues = true;
             break;
         case OpJump: case OpJumpIfFalse:
             target = GetSInt(bytes, pos);

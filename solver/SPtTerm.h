@@ -46,9 +46,6 @@ struct RDecodedSection {
     std::vector<RInstruction> code;
     int maxDepth = 0;          // worst-case operand stack depth
     bool underflow = false;    // some pop can meet an empty stack
-    // Whether executing the section can move to another point or store into a variable: a
-    // Jacobian column can then not be refreshed from the perturbed variable alone.
-    bool touchesOtherValues = false;
 };
 
 // One evaluation of a section for one point.
