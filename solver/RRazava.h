@@ -266,6 +266,8 @@ private:
     void writeLevel(double tOld, double tNew, double weight);
     void endRun(int status, const char* logText);
     void finishRun(bool normalEnd, double t);
+    // Closes all six run files; never throws.
+    void closeRunFiles();
     void fail(int status, const std::string& reason);
 
     std::unique_ptr<MORVGlobalData> gd;

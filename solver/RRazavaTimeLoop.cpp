@@ -35,14 +35,29 @@ int preparationStatus(int code)
 void RRazava::SolveEquation()
 {
     MORVGlobalData& g = *gd;
-    const int code = Setup();
-    double t = g.TSTART;
-    bool normalEnd = false;
-    if (code != 0)
-        endRun(preparationStatus(code), nullptr);
-    else
-        normalEnd = integrate(t);
-    finishRun(normalEnd, t);
+    try {
+        const int code = Setup();
+        double t = g.TSTART;
+        bool normalEnd = false;
+        if (code != 0)
+            endRun(preparationStatus(code), nullptr);
+        else
+            normalEnd = integrate(t);
+        finishRun(normalEnd, t);
+    } catch (...) {
+        // The caller turns the error into the run's status; what was written is on disk before
+        // it signals the end of the run. No restart file is written for such a run.
+        closeRunFiles();
+        throw;
+    }
+}
+
+void RRazava::closeRunFiles()
+{
+    MORVGlobalData& g = *gd;
+    for (RFile* f : {&g.dataFile, &g.restartInFile, &g.restartOutFile, &g.resultFile, &g.logFile,
+                     &g.parameterFile})
+        EndFile(*f);
 }
 
 void RRazava::endRun(int status, const char* logText)
@@ -229,7 +244,5 @@ void RRazava::finishRun(bool normalEnd, double t)
     // A write that did not reach the disk ends the run as a failure, not silently here.
     FlushFile(g.resultFile);
     FlushFile(g.logFile);
-    for (RFile* f : {&g.dataFile, &g.restartInFile, &g.restartOutFile, &g.resultFile, &g.logFile,
-                     &g.parameterFile})
-        EndFile(*f);
+    closeRunFiles();
 }

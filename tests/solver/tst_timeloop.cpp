@@ -2,10 +2,15 @@
 // their times, the step choice as the result file shows it, the step-size check, TERMINATE,
 // the parameter file, and the log's end lines.
 #include "TimeLoopSupport.h"
+#include "solver/RunEvent.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 using namespace ByteCode;
 
@@ -260,4 +265,59 @@ TEST(TimeLoop, StopBeforeTheFirstStepEndsWithStatusZeroAndNoSummary)
     const std::vector<std::string> log = readLog(d->path(".MVL3$"));
     EXPECT_EQ(countLinesStartingWith(log, "0 error(s)"), 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), "Job finished normally."), 0);
+}
+
+TEST(TimeLoop, StopDuringTheStepsEndsAfterTheNewtonSolveWithStatusZero)
+{
+    auto d = decayDocument();
+    d->control().DELT = 0.01;
+    d->control().TEND = 1000; // far more steps than the stop lets the run make
+    d->control().IPRT = 0;
+    d->symbols().TGRID_A = -1;
+    ASSERT_EQ(d->compile(), "");
+    RRazava engine("MORV", d->dataFile());
+    MORVGlobalData& g = *engine.globalData();
+    ASSERT_EQ(g.runStatus, 0);
+    RunEvent event(d->dataFile());
+    g.runEvent = &event;
+    // As the monitor does: wait for the run's signals, then ask it to stop once it is stepping.
+    std::atomic<bool> done{false};
+    std::thread monitor([&] {
+        while (!done && g.currentTime.load() < 0.5) {
+            event.waitFor(std::chrono::milliseconds(20));
+            event.reset();
+        }
+        g.stopRequest = 1;
+    });
+    engine.SolveEquation();
+    done = true;
+    monitor.join();
+
+    EXPECT_EQ(g.runStatus, 0);
+    EXPECT_EQ(g.runErrorCount, 0);
+    const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+    ASSERT_GE(records.size(), 2u);
+    // The restart file carries the start of the stopped step: the last level written.
+    const RestartContent restart = readRestart(d->path(".MVR3$"));
+    EXPECT_GT(restart.time, 0.4);
+    EXPECT_LT(restart.time, 1000);
+    EXPECT_NEAR(restart.time, records.back().time, 1e-9);
+    const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+    EXPECT_EQ(countLinesStartingWith(log, "0 error(s)"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Job finished normally."), 0);
+}
+
+TEST(TimeLoop, ErrorOutsideTheNewtonSolveEscapesWithoutRestartFile)
+{
+    auto d = decayDocument();
+    ASSERT_EQ(d->compile(), "");
+    // A result file that cannot be opened.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(d->path(".MVO3$"))));
+    RRazava engine("MORV", d->dataFile());
+    ASSERT_EQ(engine.globalData()->runStatus, 0);
+    EXPECT_THROW(engine.SolveEquation(), RFileError);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d->path(".MVR3$"))));
+    // The log is closed, its banner on disk.
+    EXPECT_FALSE(engine.globalData()->logFile.isOpen());
+    EXPECT_EQ(readLog(d->path(".MVL3$")).size(), 3u);
 }

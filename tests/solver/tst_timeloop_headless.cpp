@@ -3,6 +3,7 @@
 #include "TimeLoopSupport.h"
 #include "solver/RunEvent.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -83,6 +84,9 @@ TEST(TimeLoopHeadless, RunThatFailedOrStoppedLeavesTheCommittedFilesAlone)
         {"parameter file without its count",
          [](LoopDocument& d) { writeAll(d.path(".PRM"), "x\r\n"); }, 4, "",
          "Error on startup [4]"},
+        {"result file cannot be written",
+         [](LoopDocument& d) { QDir().mkpath(QString::fromStdString(d.path(".MVO3$"))); }, 99,
+         "Finished: status 99, 1 error(s), 0 warning(s)", "unexpected error"},
         {"compile error", [](LoopDocument& d) { d.script(SectionEquation, {"%EQU: c[t] + (("}); },
          65, "", nullptr},
     };

@@ -207,3 +207,36 @@ TEST(TimeLoopStart, PlaneRunListsItsStencilsAndWritesNeighbourLines)
         EXPECT_EQ(result[triangles + engine.triangleCount + p], expected) << p;
     }
 }
+
+TEST(TimeLoopStart, NormalEndTellsWhichValuesTheRestartFunctionReturned)
+{
+    struct Case {
+        const char* name;
+        const char* restartFile;
+        double value;
+        int infoLines;
+    } cases[] = {
+        {"fitting restart file",
+         "MORV_RESTART_FILE,  0.00000000000000E+00,1,1,0\r\n 0\r\n  1.50000000000000E+00\r\n", 1.5,
+         1},
+        // Two variables in the file: the alternate value, and no line at all.
+        {"restart file of another problem",
+         "MORV_RESTART_FILE,  0.00000000000000E+00,2,1,0\r\n 0 0\r\n"
+         "  1.50000000000000E+00  2.50000000000000E+00\r\n",
+         3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = steadyDocument("%EQU: a - RESTART(a, 3)");
+        d->control().FLOATINGERROR = 1; // a file that does not fit also counts math errors
+        ASSERT_EQ(d->compile(), "");
+        writeAll(d->path(".MVR3"), c.restartFile);
+        EXPECT_EQ(runEngine(d->dataFile()).status, 0);
+        EXPECT_NEAR(readRecords(d->path(".MVO3$")).at(0).values.at(0), c.value, 1e-9);
+        const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+        EXPECT_EQ(log.back(), "Job finished normally.");
+        EXPECT_EQ(countLinesStartingWith(log, "[Infomation]RESTART function returned RESTART FILE values."),
+                  c.infoLines);
+        EXPECT_EQ(countLinesStartingWith(log, "[Infomation]"), c.infoLines);
+    }
+}
