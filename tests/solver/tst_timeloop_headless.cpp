@@ -119,3 +119,17 @@ TEST(TimeLoopHeadless, SecondRunOfTheSameDataFileIsRefused)
     EXPECT_NE(r.err.find("Already in execution ?"), std::string::npos) << r.err;
     EXPECT_FALSE(exists(d->path(".MVO3$")));
 }
+
+TEST(TimeLoopHeadless, RunWithoutLogRemovesTheCommittedLog)
+{
+    auto d = decayDocument();
+    d->control().IPRN = 0;
+    ASSERT_EQ(d->doc.savefile(d->documentPath()), 0);
+    writeAll(d->path(".MVL3"), "log of an earlier run");
+    writeAll(d->path(".MVL3$"), "stale log of a failed run");
+    const HeadlessRun r = runHeadless(d->documentPath());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(exists(d->path(".MVL3")));
+    EXPECT_FALSE(exists(d->path(".MVL3$")));
+    EXPECT_TRUE(exists(d->path(".MVO3")));
+}
