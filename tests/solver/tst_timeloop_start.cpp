@@ -240,3 +240,36 @@ TEST(TimeLoopStart, NormalEndTellsWhichValuesTheRestartFunctionReturned)
         EXPECT_EQ(countLinesStartingWith(log, "[Infomation]"), c.infoLines);
     }
 }
+
+TEST(TimeLoopStart, TwoGridRunWritesItsLevelsGridByGrid)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("cells.MV3");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MORV_TEST_DATA "/compiler/scripts/heat1d.MV3"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    RMORVDocument doc;
+    ASSERT_EQ(doc.loadfile(path), 0);
+    doc.documentFolder = folder.path() + '/';
+    doc.documentFileName = QStringLiteral("cells.MV3");
+    doc.named = true;
+    // The sub variable lives on the cells: grid 1 the even points, grid 2 the odd ones.
+    doc.compiler->symbols->subVariableAttributes = {1};
+    doc.compiler->control->twoGrid = 1;
+    doc.compiler->control->IFIL = 0;
+    QStringList compileLog;
+    ASSERT_EQ(runCompile(doc, doc.scripts, compileLog), 0) << compileLog.join('\n').toStdString();
+    RRazava engine("MORV", folder.filePath("cells.MVAT$").toStdString());
+    MORVGlobalData& g = *engine.globalData();
+    ASSERT_EQ(g.runStatus, 0) << engine.startupReason();
+    ASSERT_EQ(g.pointCount, 5);
+    engine.SolveEquation();
+    EXPECT_EQ(g.runStatus, 0);
+
+    const std::vector<std::string> lines =
+        splitLines(readAll(folder.filePath("cells.MVO3$").toStdString()));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "1,0,1,1,5,1,3,2");
+    // Header: counts, two class lines, five point lines. Each level (start, 0.05, 0.1): the
+    // sub-variable time and the two grid-2 lines, then the time and 3 + 2 variable lines.
+    EXPECT_EQ(lines.size(), 8u + 3 * (1 + 2 + 1 + 3 + 2));
+}
