@@ -4,6 +4,7 @@
 #include "solver/RRazava.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -133,6 +134,9 @@ int RRazava::readDataFile(std::string& reason)
         g.PARMX = r.integer("PARMX");
         g.PARMY = r.integer("PARMY");
         r.lineFeed();
+        // Steps that do not advance would never reach the end time.
+        if (g.PARMT != 0 && !(g.DELT > 0 && std::isfinite(g.DELT)))
+            r.bad("the time step is not positive");
         g.dimension = (g.PARMX >= 1) + (g.PARMY >= 1);
 
         g.outputTimeCount = r.count("output time count");

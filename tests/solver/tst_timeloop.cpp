@@ -321,3 +321,18 @@ TEST(TimeLoop, ErrorOutsideTheNewtonSolveEscapesWithoutRestartFile)
     EXPECT_FALSE(engine.globalData()->logFile.isOpen());
     EXPECT_EQ(readLog(d->path(".MVL3$")).size(), 3u);
 }
+
+TEST(TimeLoop, TransientRunWithoutAPositiveStepDoesNotStart)
+{
+    // A step of zero or below would never reach the end time: the run would not end.
+    for (double delt : {0.0, -0.1}) {
+        SCOPED_TRACE(delt);
+        auto d = decayDocument();
+        d->control().DELT = delt;
+        ASSERT_EQ(d->compile(), "");
+        RRazava engine("MORV", d->dataFile());
+        EXPECT_EQ(engine.globalData()->runStatus, 2);
+        EXPECT_NE(engine.startupReason().find("the time step is not positive"), std::string::npos)
+            << engine.startupReason();
+    }
+}
