@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -41,6 +40,20 @@ void logValues(RRazava& e, std::string line, const std::vector<double>& values, 
         line += format(f, values[i]);
     }
     e.logLine(line);
+}
+
+// The entries of variable i.
+inline void copyVariable(const SPtTerm& from, SPtTerm& to, int i)
+{
+    to.value[i] = from.value[i];
+    to.timeDerivative[i] = from.timeDerivative[i];
+    to.ddx[i] = from.ddx[i];
+    to.ddy[i] = from.ddy[i];
+    to.d2dx2[i] = from.d2dx2[i];
+    to.d2dy2[i] = from.d2dy2[i];
+    to.d2dxdy[i] = from.d2dxdy[i];
+    to.lowerValue[i] = from.lowerValue[i];
+    to.upperValue[i] = from.upperValue[i];
 }
 
 } // namespace
@@ -113,19 +126,15 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
     // The perturbed record differs from the unperturbed one of p only in the entries of the
     // variable perturbed last, as long as no evaluation moved to another point or stored into
     // a variable; each column then refreshes that variable and its own. Otherwise it is
-    // refilled whole from the values as they are now.
+    // refilled whole from the values as they are now. While every evaluation of the point has
+    // left the values alone, the base record holds the unperturbed entries to restore.
     SPtTerm& pt = perturbedTerm;
     bool refreshable = !baseChanged && !fullColumnRefill;
+    bool baseRecordCurrent = !baseChanged;
     int previous = -1;
-    if (refreshable) {
-        for (auto [from, to] : {std::pair{&term.value, &pt.value},
-                                {&term.timeDerivative, &pt.timeDerivative}, {&term.ddx, &pt.ddx},
-                                {&term.ddy, &pt.ddy}, {&term.d2dx2, &pt.d2dx2},
-                                {&term.d2dy2, &pt.d2dy2}, {&term.d2dxdy, &pt.d2dxdy},
-                                {&term.lowerValue, &pt.lowerValue},
-                                {&term.upperValue, &pt.upperValue}})
-            std::copy(from->begin(), from->end(), to->begin());
-    }
+    if (refreshable)
+        for (int i = 0; i < n; ++i)
+            copyVariable(term, pt, i);
     const bool listed = !nonZeroValues.empty();
     const int count = stencilCounts[p];
     for (int j = 0; j < count; ++j) {
@@ -138,14 +147,21 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
             const double h = std::max(g.DELP, std::fabs(x * g.DELP));
             values[c] = x + h;
             if (refreshable) {
-                if (previous >= 0 && previous != v)
-                    prmvalVariable(p, n, previous, &pt, g.oldValues.data(), values, dt, g.ALPHA);
+                if (previous >= 0 && previous != v) {
+                    if (baseRecordCurrent)
+                        copyVariable(term, pt, previous);
+                    else
+                        prmvalVariable(p, n, previous, &pt, g.oldValues.data(), values, dt,
+                                       g.ALPHA);
+                }
                 prmvalVariable(p, n, v, &pt, g.oldValues.data(), values, dt, g.ALPHA);
             } else {
                 prmval(p, n, &pt, g.oldValues.data(), values, tOld, dt, g.ALPHA, tTheta);
             }
             std::copy(r0, r0 + n, r1); // a residual the code does not store has no derivative
-            refreshable = !evaluate(&pt, scratchSubValues.data(), r1) && !fullColumnRefill;
+            const bool changed = evaluate(&pt, scratchSubValues.data(), r1);
+            refreshable = !changed && !fullColumnRefill;
+            baseRecordCurrent = baseRecordCurrent && !changed;
             previous = v;
             values[c] = x;
             for (int i = 0; i < n; ++i) {

@@ -73,16 +73,24 @@ Assembly assemble(RRazava& e, double dt, double tOld)
 }
 
 // Three coupled variables on a one-dimensional grid, each with a diffusion term.
-// Literals: 1, 0, 0.5, 0.3, 0.7, 2, 0.1, 0.2.
-enum { L1 = 1, L0, LHalf, LLow, LHigh, LTwo, LTenth, LFifth };
-const std::vector<double> literals1d{1, 0, 0.5, 0.3, 0.7, 2, 0.1, 0.2};
+// Literals: 1, 0, 0.5, 0.3, 0.7, 2, 0.1, 0.2, 0.25.
+enum { L1 = 1, L0, LHalf, LLow, LHigh, LTwo, LTenth, LFifth, LQuarter };
+const std::vector<double> literals1d{1, 0, 0.5, 0.3, 0.7, 2, 0.1, 0.2, 0.25};
+
+enum class Variant {
+    Plain,
+    MoveAndStore, // stores or moves in every evaluation of some points
+    StoreOnce,    // stores in one column of some points only
+};
 
 // r1 = u1[x,2] + exp(u1) + 0.1 u2, r2 = u2[x,2] - u2 + 0.5 u1, r3 = u3[x,2] - u3 + 0.2 u1 inside;
-// rk = uk at both ends. With `moveAndStore`, points with x < 0.3 first store 0.5 u1 + 0.5 u2
-// into u2, and points with x > 0.7 move to grid point 2 after r1 and r3 and before r2 adds
-// 0.1 u3 (read at that point).
-std::vector<unsigned char> coupled1d(bool moveAndStore)
+// rk = uk at both ends. MoveAndStore: points with x < 0.3 first store 0.5 u1 + 0.5 u2 into u2,
+// and points with x > 0.7 move to grid point 2 after r1 and r3 and before r2 adds 0.1 u3 (read
+// at that point). StoreOnce: where u1 <> 0.5, first 0.5 u3 + 0.25 is stored into u3; with
+// u1 = 0.5 at a point, only the column that perturbs u1 there stores.
+std::vector<unsigned char> coupled1d(Variant variant)
 {
+    const bool moveAndStore = variant == Variant::MoveAndStore;
     CodeBuilder b;
     b.push(KindX).push(KindX).push(KindLiteral, L1).op(OpSub).op(OpMul).push(KindLiteral, L0)
         .op(OpEqual);
@@ -91,6 +99,13 @@ std::vector<unsigned char> coupled1d(bool moveAndStore)
         b.push(KindVariable, k).store(KindEquation, k);
     const int end = b.jump(OpJump);
     b.patch(interior, b.here());
+    if (variant == Variant::StoreOnce) {
+        b.push(KindVariable, 1).push(KindLiteral, LHalf).op(OpNotEqual);
+        const int noStore = b.jump(OpJumpIfFalse);
+        b.push(KindVariable, 3).push(KindLiteral, LHalf).op(OpMul).push(KindLiteral, LQuarter)
+            .op(OpAdd).store(KindVariable, 3);
+        b.patch(noStore, b.here());
+    }
     if (moveAndStore) {
         b.push(KindX).push(KindLiteral, LLow).op(OpLess);
         const int noStore = b.jump(OpJumpIfFalse);
@@ -119,17 +134,18 @@ std::vector<unsigned char> coupled1d(bool moveAndStore)
     return b.bytes;
 }
 
-std::vector<std::string> threeVariables1d(int np, int method, bool moveAndStore)
+std::vector<std::string> threeVariables1d(int np, int method, Variant variant)
 {
     std::vector<std::string> lines = oneDimensionalFile(np, 1, method, literals1d,
-                                                        coupled1d(moveAndStore));
+                                                        coupled1d(variant));
     lines[3] = "3, 0, 1, 0";
     lines[4] = " 0 0 0";
     return lines;
 }
 
 // Theta level 0.5 between distinct old and new values, so that a record entry taken from the
-// wrong point, the wrong level or a stored raw value shows in the bits.
+// wrong point, the wrong level or a stored raw value shows in the bits; u1 = 0.5 at every
+// third point.
 void prepare(MORVGlobalData& g)
 {
     g.ALPHA = 0.5;
@@ -142,6 +158,8 @@ void prepare(MORVGlobalData& g)
         g.oldValues[i] = 0.01 * static_cast<double>(i % 7);
         g.newValues[i] = 0.02 + 0.013 * static_cast<double>(i % 11);
     }
+    for (std::size_t i = 0; i < g.newValues.size(); i += 3 * g.variableCount)
+        g.oldValues[i] = g.newValues[i] = 0.5;
 }
 
 // Two engines on one solver data file, the second refilling the whole record every column.
@@ -165,32 +183,32 @@ struct Pair {
 
 TEST(JacobianRefresh, OneDimensionalAssemblyEqualsFullRefill)
 {
-    struct Case {
-        int method;         // METHOD of the data file
-        int linearMethod;   // the matrix it gives
-        bool moveAndStore;
-    } cases[] = {
-        {0, kMethodExternalSparse, false}, {1, 5, false}, {3, 3, false},
-        {0, kMethodExternalSparse, true},  {1, 5, true},  {3, 3, true},
+    const std::pair<Variant, const char*> variants[] = {
+        {Variant::Plain, "plain"},
+        {Variant::MoveAndStore, "with %GRID and a store"},
+        {Variant::StoreOnce, "with a store in one column"},
     };
-    for (const Case& c : cases) {
-        const std::string what = "METHOD " + std::to_string(c.method)
-                                 + (c.moveAndStore ? " with %GRID and a store" : " plain");
-        Pair pair(threeVariables1d(11, c.method, c.moveAndStore));
-        ASSERT_TRUE(pair.ready()) << pair.refreshed.startupReason();
-        ASSERT_EQ(pair.refreshed.matrix->method, c.linearMethod);
-        if (c.linearMethod == kMethodExternalSparse) {
-            ASSERT_FALSE(pair.refreshed.nonZeroValues.empty());
-        }
-        // Two assemblies in a row: the second starts from the values the first's stores left.
-        for (int round = 0; round < 2; ++round) {
-            const Assembly a = assemble(pair.refreshed, 0.01, 0.0);
-            const Assembly b = assemble(pair.refilled, 0.01, 0.0);
-            a.expectSameBits(b, what);
-            const auto nonZero = [](const std::vector<double>& v) {
-                return std::count_if(v.begin(), v.end(), [](double e) { return e != 0; });
-            };
-            EXPECT_GT(nonZero(a.rows) + nonZero(a.nonZeroValues), 3 * 11) << what;
+    const std::pair<int, int> methods[] = {{0, kMethodExternalSparse}, {1, 5}, {3, 3}};
+    for (auto [variant, name] : variants) {
+        for (auto [method, linearMethod] : methods) {
+            const std::string what = "METHOD " + std::to_string(method) + " " + name;
+            Pair pair(threeVariables1d(11, method, variant));
+            ASSERT_TRUE(pair.ready()) << pair.refreshed.startupReason();
+            ASSERT_EQ(pair.refreshed.matrix->method, linearMethod);
+            if (linearMethod == kMethodExternalSparse) {
+                ASSERT_FALSE(pair.refreshed.nonZeroValues.empty());
+            }
+            // Two assemblies in a row: the second starts from the values the first's stores
+            // left.
+            for (int round = 0; round < 2; ++round) {
+                const Assembly a = assemble(pair.refreshed, 0.01, 0.0);
+                const Assembly b = assemble(pair.refilled, 0.01, 0.0);
+                a.expectSameBits(b, what);
+                const auto nonZero = [](const std::vector<double>& v) {
+                    return std::count_if(v.begin(), v.end(), [](double e) { return e != 0; });
+                };
+                EXPECT_GT(nonZero(a.rows) + nonZero(a.nonZeroValues), 3 * 11) << what;
+            }
         }
     }
 }
@@ -198,8 +216,9 @@ TEST(JacobianRefresh, OneDimensionalAssemblyEqualsFullRefill)
 TEST(JacobianRefresh, NewtonResultEqualsFullRefill)
 {
     for (int method : {0, 1, 3}) {
-        for (bool moveAndStore : {false, true}) {
-            Pair pair(threeVariables1d(11, method, moveAndStore));
+        for (Variant variant : {Variant::Plain, Variant::MoveAndStore, Variant::StoreOnce}) {
+            const int v = static_cast<int>(variant);
+            Pair pair(threeVariables1d(11, method, variant));
             ASSERT_TRUE(pair.ready()) << pair.refreshed.startupReason();
             MORVGlobalData& a = *pair.refreshed.globalData();
             MORVGlobalData& b = *pair.refilled.globalData();
@@ -207,11 +226,11 @@ TEST(JacobianRefresh, NewtonResultEqualsFullRefill)
             a.EPS = b.EPS = 1e-13;
             const int ra = pair.refreshed.solver(0.01, 0.0, 0.1);
             const int rb = pair.refilled.solver(0.01, 0.0, 0.1);
-            EXPECT_EQ(ra, rb) << method << moveAndStore;
-            EXPECT_EQ(a.iterationCount, b.iterationCount) << method << moveAndStore;
-            EXPECT_TRUE(sameBits(a.newValues, b.newValues)) << method << moveAndStore;
-            EXPECT_TRUE(sameBits(a.maxCorrection, b.maxCorrection)) << method << moveAndStore;
-            if (!moveAndStore) {
+            EXPECT_EQ(ra, rb) << method << " " << v;
+            EXPECT_EQ(a.iterationCount, b.iterationCount) << method << " " << v;
+            EXPECT_TRUE(sameBits(a.newValues, b.newValues)) << method << " " << v;
+            EXPECT_TRUE(sameBits(a.maxCorrection, b.maxCorrection)) << method << " " << v;
+            if (variant == Variant::Plain) {
                 EXPECT_EQ(ra, 0);
                 EXPECT_LT(a.iterationCount, a.LMAX) << method; // a plain system converges
             }
