@@ -25,9 +25,8 @@
 
 namespace {
 
-// Geometry of the window: the part above the Watch panel, the collapsed panel, and the panel's
-// frame around its list (header and buttons rows).
-constexpr int kTopHeight = 141;
+// Geometry of the Watch panel: collapsed, and the frame around its list (header and buttons
+// rows).
 constexpr int kCollapsedPanel = 35;
 constexpr int kHeaderRow = 29;
 constexpr int kButtonRow = 28;
@@ -94,6 +93,7 @@ TForm13::TForm13(QWidget* owner, RMORVDocument& doc, std::unique_ptr<RRazava>& s
     StaticText1 = new QLabel(top);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StaticText1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     grid->addWidget(StaticText1, 1, 0, 1, 4);
     SpeedButton1 = new QPushButton(QStringLiteral("Stop"), top);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
@@ -102,7 +102,8 @@ TForm13::TForm13(QWidget* owner, RMORVDocument& doc, std::unique_ptr<RRazava>& s
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(2, 3);
-    m_topHeight = std::max(kTopHeight, top->sizeHint().height());
+    // The part above the Watch panel keeps the height its fields need.
+    m_topHeight = top->sizeHint().height();
     top->setFixedHeight(m_topHeight);
 
     CategoryPanelGroup1 = new QWidget(this);

@@ -96,7 +96,7 @@ private:
     QPointer<TMVExec> m_exec;
     int m_rowHeight = 17;
     int m_panelHeight = 0;
-    int m_topHeight = 141;
+    int m_topHeight = 0;
     bool m_expanded = true;
     bool m_shown = false;
     bool m_runStarted = false;

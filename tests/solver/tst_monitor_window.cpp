@@ -1,11 +1,19 @@
 // The run monitor before any run: its watch points, the captions and size of its watch list,
 // and its collapsible Watch panel.
+#include "MonitorFixture.h"
+
+#include "app/RExtraMemo.h"
+#include "app/TForm8.h"
+#include "app/TForm9.h"
+#include "compiler/TForm12.h"
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"
+#include "tests/app/ModalAnswer.h"
 #include "solver/ui/RWatchPoints.h"
 #include "solver/ui/TForm13.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -168,4 +176,61 @@ TEST(MonitorWatchList, PanelOpensCollapsedAndResizesTheWindow)
     m.CategoryPanel1Collapse();
     EXPECT_EQ(m.height(), smallHeight);
     EXPECT_EQ(m.CategoryPanelGroup1->height(), 35);
+}
+
+// The monitor's views of the control data and the input data must not change the document
+// whose run is going on.
+TEST(MonitorViews, DocumentDialogsOpenReadOnlyAndTheCompileListShows)
+{
+    MonitorFixture f;
+    f.compile("oscillator.MV3");
+    ASSERT_GT(f.doc.compiler->control->inputCount, 0);
+    const double input = f.doc.inputData[0].values[0];
+    const double tEnd = f.doc.compiler->control->TEND;
+    auto m = f.makeMonitor();
+    EXPECT_TRUE(m->SpeedButton2->isEnabled());
+
+    bool seen = false;
+    answerNextModal([&](QWidget* w) {
+        auto* form = qobject_cast<TForm8*>(w);
+        ASSERT_NE(form, nullptr);
+        seen = true;
+        EXPECT_FALSE(form->Button1->isEnabled());
+        form->LabeledEdit2->setText(QStringLiteral("12345"));
+        QTest::keyClick(form, Qt::Key_Return);
+        form->Button1Click();
+        EXPECT_TRUE(form->isVisible());
+        form->Button2->click();
+    });
+    m->SpeedButton3->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(f.doc.compiler->control->TEND, tEnd);
+
+    seen = false;
+    answerNextModal([&](QWidget* w) {
+        auto* form = qobject_cast<TForm9*>(w);
+        ASSERT_NE(form, nullptr);
+        seen = true;
+        EXPECT_FALSE(form->Button1->isEnabled());
+        QTest::keyClick(form, Qt::Key_Return);
+        form->Button1Click();
+        EXPECT_TRUE(form->isVisible());
+        form->Button2->click();
+    });
+    m->SpeedButton2->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(f.doc.inputData[0].values[0], input);
+
+    seen = false;
+    answerNextModal([&](QWidget* w) {
+        auto* viewer = dynamic_cast<TForm12*>(w);
+        ASSERT_NE(viewer, nullptr);
+        seen = true;
+        EXPECT_EQ(viewer->memo->text(), f.doc.compileList.join('\n'));
+        viewer->Button2->click();
+    });
+    m->SpeedButton4->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(f.doc.compileState, 0);
+    EXPECT_FALSE(f.doc.modified);
 }
