@@ -2,6 +2,7 @@
 
 #include "app/RExtraMemo.h"
 #include "app/RUserInterface.h"
+#include "solver/RRazava.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -285,7 +286,3 @@ void TMORVMain::applyPreferences()
         memo->setScriptFont(m_settings.fontName, m_settings.fontSize);
 }
 
-void TMORVMain::notAvailable(const QString& command)
-{
-    showMessage(this, command + QStringLiteral(" is not available in this version yet."));
-}

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -14,6 +15,7 @@ class QLabel;
 class QMenu;
 class QStackedWidget;
 class RExtraMemo;
+class RRazava;
 
 // The main window: owner of the one open document, the five section editors, the user's
 // preferences and the per-document flags (held in the document holder: named, modified,
@@ -64,6 +66,8 @@ public:
     QMenu* helpMenu() const { return m_helpMenu; }
     QComboBox* sectionSelector() const { return m_sectionSelector; }
     QLabel* noteLabel() const { return m_noteLabel; }
+    // The engine of the current or last run; only the run monitor sets and clears it.
+    RRazava* solverObject() const { return m_solverObject.get(); }
 
     // Menu-opening rules.
     void File1Click();
@@ -142,12 +146,12 @@ private:
     // What the Result menu's commands work on.
     RResultCommandContext resultCommandContext();
     QString derivedFile(const QString& extension) const;
-    void notAvailable(const QString& command);
     QRect workArea() const;
 
     RMORVDocument m_doc;
     RMainSettings m_settings;
     RResultHolder m_results;
+    std::unique_ptr<RRazava> m_solverObject;
     QString m_plotFileName;       // the plot description file written last
     std::array<QString, 5> m_sectionLabels;
     std::array<RExtraMemo*, 5> m_editors {};

@@ -20,6 +20,8 @@
 #include "results/RPlotProgram.h"
 #include "results/RResultCommands.h"
 #include "results/ResultMenuState.h"
+#include "solver/RRazava.h"
+#include "solver/ui/TForm13.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -307,7 +309,8 @@ void TMORVMain::Execute1Click()
 {
     if (m_doc.compileState != 0)
         return;
-    notAvailable(QStringLiteral("Execute"));
+    TForm13 monitor(this, m_doc, m_solverObject, m_settings.fontName, m_settings.fontSize);
+    monitor.exec();
 }
 
 void TMORVMain::DefineSymbol1Click()

@@ -164,6 +164,7 @@ TForm13::TForm13(QWidget* owner, RMORVDocument& doc, std::unique_ptr<RRazava>& s
             CategoryPanel1Expand();
     });
 
+    runBody = [](RRazava& engine) { engine.SolveEquation(); };
     buildWatchList();
 }
 

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -42,9 +43,24 @@ inline void waitInRun(const std::atomic<int>& flag, int value, const MORVGlobalD
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
+// The heat equation of heat1d.MV3 over a time range that no test waits for: tiny steps, no
+// output before the end and no log, so its files stay as they are while it runs.
+inline void endlessHeatRun(RMORVDocument& doc)
+{
+    SControlData& c = *doc.compiler->control;
+    c.DELT = 1e-6;
+    c.TEND = 1e9;
+    c.IFIL = 0;
+    c.IPRT = 0;
+    c.IPRN = 0;
+    doc.compiler->symbols->TGRID_A = -1.0;
+    doc.adjustTimeStep = false;
+}
+
 struct MonitorFixture {
     // Copies a document of tests/compiler/scripts and compiles it into its solver data file.
-    void compile(const char* name = "heat1d.MV3")
+    // `change` may change the document before it is compiled.
+    void compile(const char* name = "heat1d.MV3", const std::function<void(RMORVDocument&)>& change = {})
     {
         const QString path = dir.filePath(QString::fromLatin1(name));
         ASSERT_TRUE(QFile::copy(QStringLiteral(MORV_TEST_DATA "/compiler/scripts/") + name, path));
@@ -53,6 +69,8 @@ struct MonitorFixture {
         doc.documentFolder = dir.path() + '/';
         doc.documentFileName = QString::fromLatin1(name);
         doc.named = true;
+        if (change)
+            change(doc);
         QStringList log;
         ASSERT_EQ(runCompile(doc, doc.scripts, log), 0) << log.join('\n').toStdString();
         ASSERT_TRUE(QFile::exists(file(".MVAT$")));
