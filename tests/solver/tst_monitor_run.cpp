@@ -228,3 +228,26 @@ TEST(MonitorRun, SecondMonitorOnTheSameDataFileIsRefused)
     first->SpeedButton1->click();
     EXPECT_EQ(fileBytes(f.file(".MVO3")), "first run");
 }
+
+// A refresh per Newton iteration would hold the run up behind the display.
+TEST(MonitorRun, ManyIterationsBetweenTwoRefreshesCostOneRefresh)
+{
+    MonitorFixture f;
+    f.compile();
+    constexpr int iterations = 100000;
+    auto m = f.makeMonitor();
+    int shown = 0;
+    QObject::connect(m->LabeledEdit2, &QLineEdit::textChanged, [&] { ++shown; });
+    m->runBody = [&](RRazava& engine) {
+        MORVGlobalData& g = *engine.globalData();
+        for (int i = 1; i <= iterations; ++i) {
+            g.iterationCount = i;
+            g.publishSnapshot();
+            g.runEvent->set();
+        }
+    };
+    ASSERT_TRUE(MonitorFixture::runToEnd(*m));
+    EXPECT_EQ(m->LabeledEdit2->text(), QString::number(iterations));
+    EXPECT_GE(shown, 1);
+    EXPECT_LT(shown, iterations);
+}
