@@ -8,6 +8,8 @@
 #include "compiler/TForm12.h"
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"
+#include "solver/RunEvent.h"
+#include "solver/ui/TMVWatch.h"
 #include "tests/app/ModalAnswer.h"
 #include "solver/ui/RWatchPoints.h"
 #include "solver/ui/TForm13.h"
@@ -233,4 +235,38 @@ TEST(MonitorViews, DocumentDialogsOpenReadOnlyAndTheCompileListShows)
     EXPECT_TRUE(seen);
     EXPECT_EQ(f.doc.compileState, 0);
     EXPECT_FALSE(f.doc.modified);
+}
+
+// Cell variables of a two-grid run live on the second grid: reading them at the first grid's
+// points would show a neighbouring cell's value.
+TEST(MonitorWatchList, CellVariablesShowTheSecondGridsPoints)
+{
+    const auto doc = gridDocument(1, 9, 2, true);
+    std::unique_ptr<RRazava> solver;
+    TForm13 m(nullptr, *doc, solver, QString(), 10);
+    m.CategoryPanel1Expand();
+    MORVGlobalData g;
+    g.variableCount = 2;
+    g.pointCount = 9;
+    g.newValues.resize(18);
+    for (int p = 0; p < 9; ++p)
+        for (int i = 0; i < 2; ++i)
+            g.newValues[p * 2 + i] = 100.0 * i + p;
+    const RWatchPointSet& w = m.watchPointSet();
+    g.setWatchPoints(std::vector<int>(w.begin(), w.end()));
+    g.publishSnapshot();
+    QTemporaryDir dir;
+    RunEvent event(dir.filePath("doc.MVAT$").toStdString());
+    {
+        TMVWatch watch(&m, &g, &event);
+        watch.requestInterruption();
+        event.set();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return watch.isFinished(); }, kMonitorTimeout));
+    }
+    const QStringList pointVariable {m.ListView1->item(0, 1)->text(), m.ListView1->item(0, 2)->text(),
+                                     m.ListView1->item(0, 3)->text()};
+    const QStringList cellVariable {m.ListView1->item(1, 1)->text(), m.ListView1->item(1, 2)->text(),
+                                    m.ListView1->item(1, 3)->text()};
+    EXPECT_EQ(pointVariable, (QStringList {" 0.00000E+00", " 4.00000E+00", " 8.00000E+00"}));
+    EXPECT_EQ(cellVariable, (QStringList {" 1.01000E+02", " 1.05000E+02", " 1.07000E+02"}));
 }
