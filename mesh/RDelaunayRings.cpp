@@ -2,7 +2,9 @@
 // nodes, and the table of triangles filed under the label of their innermost outline.
 #include "mesh/RDelaunay.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 int positionOf(const RCellTriangle& t, int node)
@@ -217,10 +219,37 @@ void RDelaunay::GridFor1D(double a, double b, int twoGrid)
     }
     const int N = int(m.gridPoints.size());
     auto key = [&](int i) { return a * m.gridPoints[i].x + b * m.gridPoints[i].y; };
-    for (int i = 3; i <= N - 2; ++i)
-        for (int j = i + 1; j <= N - 1; ++j)
-            if (key(i) > key(j))
-                std::swap(m.gridPoints[i], m.gridPoints[j]);
+    // Nodes in order along the line. With distinct finite keys every sort gives the same order,
+    // so a long grid is sorted in N log N; a tie or a non-finite key keeps the exchange sort, whose
+    // order among equal keys callers may have seen before.
+    std::vector<int> order;
+    order.reserve(std::max(N - 3, 0));
+    for (int i = 3; i < N; ++i)
+        order.push_back(i);
+    std::vector<double> keys(N);
+    bool finite = true;
+    for (int i = 3; i < N; ++i) {
+        keys[i] = key(i);
+        finite = finite && std::isfinite(keys[i]);
+    }
+    bool distinct = finite;
+    if (finite) {
+        std::sort(order.begin(), order.end(), [&](int l, int r) { return keys[l] < keys[r]; });
+        for (std::size_t k = 1; k < order.size() && distinct; ++k)
+            distinct = keys[order[k - 1]] < keys[order[k]];
+    }
+    if (distinct) {
+        std::vector<RGridPoint> sorted;
+        sorted.reserve(order.size());
+        for (int i : order)
+            sorted.push_back(std::move(m.gridPoints[i]));
+        std::move(sorted.begin(), sorted.end(), m.gridPoints.begin() + 3);
+    } else {
+        for (int i = 3; i <= N - 2; ++i)
+            for (int j = i + 1; j <= N - 1; ++j)
+                if (key(i) > key(j))
+                    std::swap(m.gridPoints[i], m.gridPoints[j]);
+    }
     for (int i = 3; i < N; ++i) {
         if (i == 3)
             m.gridPoints[i].neighbours = {4, 5};

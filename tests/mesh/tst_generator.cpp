@@ -576,6 +576,29 @@ TEST(Grid1D, NodesRingsAndTheTwoGrids)
     }
 }
 
+// Fault guarded: nodes of segments drawn out of order and against the axis came out unsorted
+// (or lost) once the line ordering switched to the fast sort.
+TEST(Grid1D, SegmentsInAnyOrderGiveNodesAlongTheLine)
+{
+    RTriangleMesh m(30);
+    const int p0 = addPoint(m, 0.0, 1.0);
+    const int p1 = addPoint(m, 3.0, 1.0);
+    const int p2 = addPoint(m, 7.0, 1.0);
+    const int p3 = addPoint(m, 10.0, 1.0);
+    SegmentSpec spec;
+    spec.division = 40;
+    addSegment(m, p3, p2, spec);
+    addSegment(m, p0, p1, spec);
+    addSegment(m, p2, p1, spec);
+    RDelaunay d(&m);
+    d.GridFor1D(1.0, 0.0, 0);
+    ASSERT_EQ(m.gridPoints.size(), size_t(3 + 3 * 40 + 1));
+    EXPECT_EQ(m.gridPoints[3].x, 0.0);
+    EXPECT_EQ(m.gridPoints.back().x, 10.0);
+    for (size_t i = 4; i < m.gridPoints.size(); ++i)
+        EXPECT_LT(m.gridPoints[i - 1].x, m.gridPoints[i].x) << "node " << i;
+}
+
 // Golden meshes: a square plate with a round hole and an inner point, in every mesh type. The
 // files hold node and triangle arrays, rings, normals and region codes; set MORV_UPDATE_GOLDEN
 // to rewrite them after a deliberate change of the generator.
