@@ -93,9 +93,12 @@ int RRazava::rstin(double* values, int n, int np, double* temporaries, int tempo
 {
     MORVGlobalData& g = *gd;
     int fn = 0, fnp = 0, ft = 0;
+    double fileTime = 0;
     std::vector<int> flags;
-    if (ReadRestartFileHeader(fn, fnp, ft, time, flags) != 0)
+    // A header that could not be read gives no time.
+    if (ReadRestartFileHeader(fn, fnp, ft, fileTime, flags) != 0)
         return 2;
+    time = fileTime;
     if (fn != n || fnp != np || ft != temporaryCount)
         return 3;
     for (int i = 0; i < n; ++i)

@@ -54,14 +54,13 @@ void RRazava::PrepareInitial(int& code)
     code = 0;
 
     if (g.RESTART != 0) {
-        // The start time changes only with a restart file that fits: a failed run then still
-        // reports and writes its own start time.
-        double time = g.TSTART;
-        if (rstin(g.newValues.data(), n, np, g.temporaries.data(), g.temporaryCount, time) != 0) {
+        // The start time is the file's as soon as its header was read, also when the file then
+        // does not fit.
+        if (rstin(g.newValues.data(), n, np, g.temporaries.data(), g.temporaryCount, g.TSTART)
+            != 0) {
             code = 3;
             return;
         }
-        g.TSTART = time;
         std::copy(g.newValues.begin(), g.newValues.end(), g.oldValues.begin());
     }
 

@@ -141,17 +141,31 @@ TEST(TimeLoopStart, SteadyRestartStartsFromTheStoredLevelAndTime)
 
 TEST(TimeLoopStart, RestartFileOfAnotherProblemEndsWithStatusFive)
 {
-    auto d = decayDocument();
-    writeAll(d->path(".MVR3"), "MORV_RESTART_FILE,  1.00000000000000E+00,2,1,0\r\n 0 0\r\n"
-                               "  1.00000000000000E+00  2.00000000000000E+00\r\n");
-    d->control().RESTART = 1;
-    ASSERT_EQ(d->compile(), "");
-    const RunOutcome out = runEngine(d->dataFile());
-    EXPECT_EQ(out.status, 5);
-    EXPECT_EQ(out.errors, 1);
-    // The failed start keeps the document's start time.
-    EXPECT_EQ(readRestart(d->path(".MVR3$")).time, 0.0);
-    EXPECT_EQ(readLog(d->path(".MVL3$")).back(), "1 error(s), 0 warning(s) [5]");
+    struct Case {
+        const char* name;
+        const char* file;
+        double restartTime; // the start time the failed run ends with
+    } cases[] = {
+        // Fault: a restart file whose header was read but did not fit left the document's start
+        // time in place of the file's time.
+        {"another problem", "MORV_RESTART_FILE,  1.00000000000000E+00,2,1,0\r\n 0 0\r\n"
+                            "  1.00000000000000E+00  2.00000000000000E+00\r\n", 1.0},
+        // A header that cannot be read gives no time: the document's start time stays.
+        {"unreadable header", "MORV_RESTART_FILE,  1.00000000000000E+00,x,1,0\r\n 0\r\n"
+                              "  1.00000000000000E+00\r\n", 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = decayDocument();
+        writeAll(d->path(".MVR3"), c.file);
+        d->control().RESTART = 1;
+        ASSERT_EQ(d->compile(), "");
+        const RunOutcome out = runEngine(d->dataFile());
+        EXPECT_EQ(out.status, 5);
+        EXPECT_EQ(out.errors, 1);
+        EXPECT_EQ(readRestart(d->path(".MVR3$")).time, c.restartTime);
+        EXPECT_EQ(readLog(d->path(".MVL3$")).back(), "1 error(s), 0 warning(s) [5]");
+    }
 }
 
 TEST(TimeLoopStart, PlaneRunListsItsStencilsAndWritesNeighbourLines)
