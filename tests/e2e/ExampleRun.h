@@ -43,7 +43,22 @@ public:
     QString path(const QString& extension) const { return dir_.filePath(name_ + extension); }
 
     // Runs `morv_headless run` on the copy; the exit status is the run status.
-    int run()
+    int run() { return headless({QStringLiteral("run"), path(QStringLiteral(".MV3"))}); }
+
+    // Builds the grid of the copy's figure with `morv_headless mesh`, replacing the copy.
+    int mesh()
+    {
+        const QString copy = path(QStringLiteral(".MV3"));
+        return headless({QStringLiteral("mesh"), copy, copy});
+    }
+
+    // `morv_headless table` on the copy's committed result: the text of Show Result, with the
+    // default settings (six significant digits).
+    int table() { return headless({QStringLiteral("table"), path(QStringLiteral(".MV3"))}); }
+
+    // Runs morv_headless with `arguments`; its standard output and error are kept in `output`
+    // (and the standard output alone in `standardOutput`), the exit status is returned.
+    int headless(const QStringList& arguments)
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -52,15 +67,15 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir_.path());
-        process.start(QStringLiteral(MORV_HEADLESS),
-                      {QStringLiteral("run"), path(QStringLiteral(".MV3"))});
+        process.start(QStringLiteral(MORV_HEADLESS), arguments);
         if (!process.waitForFinished(300000)) {
             process.kill();
             process.waitForFinished();
-            output = QStringLiteral("morv_headless run did not finish");
+            output = QStringLiteral("morv_headless %1 did not finish").arg(arguments.value(0));
             return -1;
         }
-        output = QString::fromUtf8(process.readAllStandardOutput())
+        standardOutput = process.readAllStandardOutput();
+        output = QString::fromUtf8(standardOutput)
                  + QString::fromUtf8(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
@@ -83,6 +98,7 @@ public:
     }
     int points() const { return int(holder.result.grid1Points.size()); }
     double x(int point) const { return holder.result.grid1Points[std::size_t(point)].x; }
+    double y(int point) const { return holder.result.grid1Points[std::size_t(point)].y; }
     // Variable k (0-based) at a point of a level.
     double value(int level, int point, int k) const
     {
@@ -108,6 +124,7 @@ public:
     }
 
     QString output;
+    QByteArray standardOutput;
     RResultHolder holder;
 
 private:

@@ -12,7 +12,8 @@
 
 namespace {
 
-const char* const examples[] = {"decay", "stiff_kinetics", "heat_1d", "diffusion_reaction_1d"};
+const char* const examples[] = {"decay", "stiff_kinetics", "heat_1d", "diffusion_reaction_1d",
+                                "laplace_2d"};
 
 QStringList names(const QList<SSymInfo>& list)
 {

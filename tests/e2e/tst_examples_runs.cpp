@@ -165,4 +165,34 @@ TEST(ExampleRuns, SteadyDiffusionReaction)
     EXPECT_NEAR(run.value(0, run.pointAt(0.75), 0), 0.143736055, 1e-9);
 }
 
+// The unit square meshed afresh by `morv_headless mesh`, then Laplace's equation with the
+// harmonic quadratic x^2 - y^2 + x y held on the sides. The six-point difference formulas are
+// exact for quadratics, so with EPS 1E-12 every node carries the quadratic itself.
+TEST(ExampleRuns, LaplaceOnTheUnitSquare)
+{
+    ExampleRun run(QStringLiteral("laplace_2d"));
+    ASSERT_EQ(run.mesh(), 0) << run.output.toStdString();
+    {
+        RMORVDocument meshed;
+        ASSERT_EQ(meshed.loadfile(run.path(QStringLiteral(".MV3"))), 0);
+        EXPECT_EQ(meshed.mesh->meshState, 2);
+        EXPECT_EQ(meshed.compiler->control->EPS, 1e-12);
+    }
+    ASSERT_EQ(run.run(), 0) << run.output.toStdString();
+    expectCommitted(run);
+    ASSERT_EQ(run.load(), ResultLoaded);
+    ASSERT_EQ(run.levels(), 1);
+    // 8 divisions on each side: 32 boundary nodes, and nodes inside.
+    ASSERT_GT(run.points(), 32 + 9);
+    int boundary = 0;
+    for (int p = 0; p < run.points(); ++p) {
+        const double x = run.x(p), y = run.y(p);
+        if (x < 1e-12 || x > 1 - 1e-12 || y < 1e-12 || y > 1 - 1e-12)
+            ++boundary;
+        const double error = std::abs(run.value(0, p, 0) - (x * x - y * y + x * y));
+        EXPECT_LT(error, 1e-7) << "node " << p << " at (" << x << ", " << y << ")";
+    }
+    EXPECT_EQ(boundary, 32);
+}
+
 } // namespace
