@@ -274,6 +274,10 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
         if (tolerance > residual)
             return acceptAfterSmallSigma(x, N, startNorm,
                 [&] { return residualNorm1(A, slots, Part::All, none, b, x, t); });
+        // rho = 0 with sigma not small is a breakdown: the step length would be 0 and x would
+        // stop where it is, which the relative-change test would then take for convergence.
+        if (rho == 0.0)
+            return 1;
 
         const double alpha = rho / sigma;
         if (!std::isfinite(alpha))
@@ -303,8 +307,6 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
             break;
         }
 
-        if (rho == 0.0)
-            return 1;
         const double beta = rhoNext / rho;
         for (SolverIndex i = 0; i < N; ++i) {
             u[i] = r[i] + beta * q[i];
@@ -434,6 +436,8 @@ int SSMPCG(const double* diagonal, SMatrixRows<double>& rowValues,
         if (tolerance > residual)
             return acceptAfterSmallSigma(x, N, startNorm,
                 [&] { return residualNorm1(A, stored, Part::Lower, mirrored, b, x, q); });
+        if (rho == 0.0)
+            return 1; // a breakdown, as in SSMILUCGS
 
         const double alpha = rho / sigma;
         if (!std::isfinite(alpha))
@@ -456,7 +460,7 @@ int SSMPCG(const double* diagonal, SMatrixRows<double>& rowValues,
         }
 
         const double rhoNext = dot(z, r, N);
-        if (!std::isfinite(rhoNext) || rho == 0.0)
+        if (!std::isfinite(rhoNext))
             return 1;
         const double beta = rhoNext / rho;
         for (SolverIndex i = 0; i < N; ++i)

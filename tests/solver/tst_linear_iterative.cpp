@@ -147,6 +147,37 @@ TEST(IterativeSolver, BreakdownWithWrongIterateIsNotConverged)
     EXPECT_GT(maxRelativeDifference(x, expected), 0.1);
 }
 
+// A breakdown with rho = (r, r~) exactly 0 while r is not 0: the next step length rho/sigma is
+// 0, x stops moving, and the relative change of x would pass as convergence on a wrong x.
+// Both systems reach it at the end of their first iteration.
+TEST(IterativeSolvers, BreakdownWithRhoZeroIsNotConverged)
+{
+    struct Case {
+        const char* name;
+        bool symmetric;
+        DenseSystem A;
+        std::vector<double> b;
+    };
+    DenseSystem general(3), symmetric(3);
+    general.a = {-2, -2, -2, 2, 1, -2, 1, 2, 3};
+    symmetric.a = {1, -3, -1, -3, 1, 2, -1, 2, 1};
+    const Case cases[] = {
+        {"CGS", false, general, {-2, 1, 2}},
+        {"PCG", true, symmetric, {1, -1, -2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> expected = c.b;
+        ASSERT_EQ(denseSolve(c.A, expected), 0);
+        std::vector<double> x(3, 0.0);
+        RowListSystem s = toRowLists(c.A, 2, 4, c.symmetric);
+        const Outcome o = c.symmetric ? runPCG(s, c.b, x, 0.0, 30, 1e-6)
+                                      : runCGS(s, c.b, x, 30, 1e-6);
+        EXPECT_EQ(o.result, 1);
+        EXPECT_GT(maxRelativeDifference(x, expected), 0.1);
+    }
+}
+
 struct FailureCase {
     const char* name;
     DenseSystem A;
