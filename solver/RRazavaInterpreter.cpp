@@ -40,9 +40,16 @@ RPushSource pushSourceOf(int kind)
     }
 }
 
+bool isPropertyCall(const RInstruction& in)
+{
+    return in.opcode == OpCall && in.operand == FnCPROPERTY;
+}
+
 // Values popped and pushed by one instruction; `literals` resolves the argument count that
-// precedes a property call.
-void stackEffect(const std::vector<RInstruction>& code, std::size_t i,
+// precedes a property call. False when the effect cannot be known before the run: a property
+// call pops as many values as the count on top of the stack says, so its count must be the
+// literal pushed just before it.
+bool stackEffect(const std::vector<RInstruction>& code, std::size_t i,
                  const std::vector<double>& literals, int& pops, int& pushes)
 {
     const RInstruction& in = code[i];
@@ -63,18 +70,20 @@ void stackEffect(const std::vector<RInstruction>& code, std::size_t i,
                 args = f.argCount;
         if (in.operand == FnCPROPERTY) {
             // Code, arguments, then the count: the count is the literal pushed just before.
+            if (i == 0 || code[i - 1].opcode != OpPush || code[i - 1].operand != pushLiteral
+                || code[i - 1].index >= static_cast<int>(literals.size()))
+                return false;
+            // A count that cannot describe the stack replaces the top by 0.
             args = 1;
-            if (i > 0 && code[i - 1].opcode == OpPush && code[i - 1].operand == pushLiteral
-                && code[i - 1].index < static_cast<int>(literals.size())) {
-                const double m = std::floor(literals[code[i - 1].index] + 0.5);
-                if (m >= 1 && m < ::operandStackSize)
-                    args = static_cast<int>(m) + 1;
-            }
+            const double m = std::floor(literals[code[i - 1].index] + 0.5);
+            if (m >= 1 && m < ::operandStackSize)
+                args = static_cast<int>(m) + 1;
         }
         // Ids without a function leave the stack as it is.
         pops = args;
         pushes = args > 0 ? 1 : 0;
     }
+    return true;
 }
 
 // Worst-case depth and underflow over every path through the section.
@@ -95,8 +104,7 @@ void analyseStack(RDecodedSection& s, const std::vector<double>& literals)
         lowest[i] = lowest[i] < 0 ? depth : std::min(lowest[i], depth);
         highest[i] = std::max(highest[i], depth);
         int pops = 0, pushes = 0;
-        stackEffect(s.code, i, literals, pops, pushes);
-        if (pops > depth) {
+        if (!stackEffect(s.code, i, literals, pops, pushes) || pops > depth) {
             s.underflow = true;
             return;
         }
@@ -107,8 +115,15 @@ void analyseStack(RDecodedSection& s, const std::vector<double>& literals)
         const RInstruction& in = s.code[i];
         const bool jump = in.opcode == OpJump || in.opcode == OpJumpRelative;
         const bool branch = in.opcode == OpJumpIfFalse || in.opcode == OpJumpRelativeIfFalse;
-        if (jump || branch)
-            work.push_back({static_cast<std::size_t>(in.target), depth});
+        if (jump || branch) {
+            // A jump onto a property call would skip the count pushed before it.
+            const std::size_t target = static_cast<std::size_t>(in.target);
+            if (target < count && isPropertyCall(s.code[target])) {
+                s.underflow = true;
+                return;
+            }
+            work.push_back({target, depth});
+        }
         if (!jump)
             work.push_back({i + 1, depth});
     }

@@ -312,6 +312,37 @@ TEST(Interpreter, DecoderMeasuresTheOperandStack)
     EXPECT_EQ(s.maxDepth, 2);
 }
 
+// A property call pops as many values as the count on top of the stack says. The decoder can
+// bound that only when the count is the literal pushed right before the call, as compiled
+// code has it; a count from elsewhere, or a jump onto the call past its count, is refused
+// (each fixture would pop below the stack's bottom at run time).
+TEST(Interpreter, DecoderRefusesPropertyCallsWithoutTheirLiteralCount)
+{
+    const std::vector<double> literals{5.0, 1.5, 2.0}; // property code, argument, count
+    CodeBuilder compiled;
+    compiled.push(KindLiteral, 1).push(KindLiteral, 2).push(KindLiteral, 3).call(FnCPROPERTY);
+    compiled.store(KindTemporary, 1);
+    const RDecodedSection s =
+        RRazava::decodeSection(compiled.bytes.data(), compiled.here(), literals);
+    EXPECT_FALSE(s.underflow);
+    EXPECT_EQ(s.maxDepth, 3);
+
+    // The count from a temporary (2 at run time: three values popped).
+    CodeBuilder counted;
+    counted.push(KindLiteral, 1).push(KindLiteral, 2).push(KindTemporary, 1).call(FnCPROPERTY);
+    counted.op(OpAdd).op(OpAdd).store(KindTemporary, 1);
+    EXPECT_TRUE(RRazava::decodeSection(counted.bytes.data(), counted.here(), literals).underflow);
+
+    // A jump past the count: the temporary on top (3 at run time) becomes the count.
+    CodeBuilder jumped;
+    jumped.push(KindLiteral, 1).push(KindLiteral, 1).push(KindLiteral, 2).push(KindTemporary, 1);
+    const int at = jumped.jump(OpJump);
+    jumped.push(KindLiteral, 3);
+    jumped.patch(at, jumped.here());
+    jumped.call(FnCPROPERTY).op(OpAdd).store(KindTemporary, 1);
+    EXPECT_TRUE(RRazava::decodeSection(jumped.bytes.data(), jumped.here(), literals).underflow);
+}
+
 TEST(Interpreter, SectionThatUnderflowsFailsSetUp)
 {
     // A section that pops an empty stack ends set-up with status 2.
