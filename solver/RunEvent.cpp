@@ -44,7 +44,13 @@ bool RunEvent::acquire()
 {
     if (lockFd_ >= 0)
         return true;
-    const int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        // The lock file may belong to another user who ran this document before (mode 0644, or a
+        // sticky temporary folder that refuses O_CREAT on a stranger's file): flock needs no
+        // write access, so a read-only descriptor locks just as well.
+        fd = ::open(lockPath_.c_str(), O_RDONLY | O_CLOEXEC);
+    }
     if (fd < 0)
         return false;
     // Each open() is its own open file description, so a second RunEvent of the same file in
