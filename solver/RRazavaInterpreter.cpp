@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -174,8 +175,11 @@ RDecodedSection RRazava::decodeSection(const unsigned char* bytes, int size,
             target = GetSInt(bytes, pos);
             break;
         case OpJumpRelative: case OpJumpRelativeIfFalse: {
+            // In 64 bits: an offset near the int range must not wrap around to a target
+            // inside the section.
             const int offset = GetSInt(bytes, pos);
-            target = pos + offset;
+            const std::int64_t t = std::int64_t(pos) + offset;
+            target = static_cast<int>(std::clamp<std::int64_t>(t, -1, size));
             break;
         }
         default:

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace ByteCode;
 
@@ -151,6 +152,17 @@ TEST(Interpreter, ConditionalJumpRoundsItsCondition)
     b.patch(end, 1000);
     t.run(b);
     EXPECT_EQ(t.temporary(), 1.0);
+    // Relative offsets at the ends of the int range leave the section too.
+    for (int offset : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        Interp far({1, 2});
+        CodeBuilder c;
+        c.push(KindLiteral, 1).store(KindTemporary, 1);
+        const int at = c.jump(OpJumpRelative);
+        c.push(KindLiteral, 2).store(KindTemporary, 1);
+        c.patch(at, offset);
+        far.run(c);
+        EXPECT_EQ(far.temporary(), 1.0) << offset;
+    }
 }
 
 TEST(Interpreter, StoresReachTheirTargets)
