@@ -91,7 +91,7 @@ struct Candidate {
 
 // Orders the candidates of one point without looking at every point: the ring levels are marked
 // by a walk over the rings, and when levels 0 to 3 hold fewer than 20 points the nearest of the
-// remaining points come from a bucket grid. The result equals sorting all points by
+// remaining points come from a k-d tree. The result equals sorting all points by
 // (level, squared distance, index) and taking the first 20.
 class CandidateOrder {
 public:
@@ -100,7 +100,7 @@ public:
         : np_(np), x_(x), y_(y), counts_(counts), offsets_(offsets), list_(list),
           stamp_(np, 0), level_(np, 0)
     {
-        buildBuckets();
+        buildTree();
     }
 
     // The first min(20, np) candidates of point p, in order.
@@ -146,80 +146,80 @@ private:
         return dx * dx + dy * dy;
     }
 
-    void buildBuckets()
+    // A k-d tree over the points, stored implicitly: the index range [lo, hi) of a node holds
+    // its subtree, the middle entry is the node's own point and splits the range on axis_ of
+    // that entry (0 x, 1 y), the lower half holding coordinates <= the split, the upper >=.
+    // Non-numbers order last, so a damaged grid still gives a valid sort.
+    void buildTree()
     {
-        if (np_ == 0)
-            return;
-        x0_ = *std::min_element(x_, x_ + np_);
-        y0_ = *std::min_element(y_, y_ + np_);
-        const double x1 = *std::max_element(x_, x_ + np_);
-        const double y1 = *std::max_element(y_, y_ + np_);
-        const int side = std::max(1, static_cast<int>(std::sqrt(np_ / 2.0)));
-        nb_ = side;
-        cw_ = (x1 - x0_) / side;
-        ch_ = (y1 - y0_) / side;
-        if (!(cw_ > 0))
-            cw_ = 1.0;
-        if (!(ch_ > 0))
-            ch_ = 1.0;
-        cellStart_.assign(static_cast<std::size_t>(nb_) * nb_ + 1, 0);
-        cellOf_.resize(np_);
-        for (int q = 0; q < np_; ++q) {
-            cellOf_[q] = cellIndex(cellX(x_[q]), cellY(y_[q]));
-            ++cellStart_[cellOf_[q] + 1];
-        }
-        for (std::size_t c = 1; c < cellStart_.size(); ++c)
-            cellStart_[c] += cellStart_[c - 1];
-        cellPoints_.resize(np_);
-        std::vector<int> fill(cellStart_.begin(), cellStart_.end() - 1);
+        tree_.resize(np_);
         for (int q = 0; q < np_; ++q)
-            cellPoints_[fill[cellOf_[q]]++] = q;
+            tree_[q] = q;
+        axis_.assign(np_, 0);
+        buildTree(0, np_);
     }
-    int cellX(double x) const { return std::clamp(static_cast<int>((x - x0_) / cw_), 0, nb_ - 1); }
-    int cellY(double y) const { return std::clamp(static_cast<int>((y - y0_) / ch_), 0, nb_ - 1); }
-    int cellIndex(int cx, int cy) const { return cy * nb_ + cx; }
+    void buildTree(int lo, int hi)
+    {
+        if (hi - lo < 2)
+            return;
+        double xlo = 0, xhi = 0, ylo = 0, yhi = 0;
+        bool first = true;
+        for (int i = lo; i < hi; ++i) {
+            const double px = x_[tree_[i]], py = y_[tree_[i]];
+            if (first) {
+                xlo = xhi = px;
+                ylo = yhi = py;
+                first = false;
+            }
+            xlo = std::min(xlo, px);
+            xhi = std::max(xhi, px);
+            ylo = std::min(ylo, py);
+            yhi = std::max(yhi, py);
+        }
+        const int axis = yhi - ylo > xhi - xlo ? 1 : 0;
+        const double* c = axis ? y_ : x_;
+        const int mid = lo + (hi - lo) / 2;
+        std::nth_element(tree_.begin() + lo, tree_.begin() + mid, tree_.begin() + hi,
+                         [c](int a, int b) {
+                             return c[a] < c[b] || (std::isnan(c[b]) && !std::isnan(c[a]));
+                         });
+        axis_[mid] = axis;
+        buildTree(lo, mid);
+        buildTree(mid + 1, hi);
+    }
 
     // Appends the k nearest points outside levels 0..3 (level np + 1), by distance then index.
     void nearestOthers(int p, int k)
     {
         best_.clear();
-        const int cx = cellX(x_[p]), cy = cellY(y_[p]);
-        const double cs = std::min(cw_, ch_);
-        const int farLevel = np_ + 1;
-        auto consider = [&](int q) {
-            if (stamp_[q] == epoch_)
-                return;
-            Candidate c{farLevel, dist2(p, q), q};
-            if (static_cast<int>(best_.size()) < k) {
-                best_.insert(std::upper_bound(best_.begin(), best_.end(), c), c);
-            } else if (c < best_.back()) {
-                best_.pop_back();
-                best_.insert(std::upper_bound(best_.begin(), best_.end(), c), c);
-            }
-        };
-        for (int ring = 0;; ++ring) {
-            const int xlo = cx - ring, xhi = cx + ring, ylo = cy - ring, yhi = cy + ring;
-            if (xlo < 0 && ylo < 0 && xhi >= nb_ && yhi >= nb_)
-                break; // every cell visited
-            for (int gy = std::max(ylo, 0); gy <= std::min(yhi, nb_ - 1); ++gy) {
-                const bool edgeRow = gy == ylo || gy == yhi;
-                for (int gx = std::max(xlo, 0); gx <= std::min(xhi, nb_ - 1); ++gx) {
-                    if (!edgeRow && gx != xlo && gx != xhi)
-                        continue;
-                    const int c = cellIndex(gx, gy);
-                    for (int i = cellStart_[c]; i < cellStart_[c + 1]; ++i)
-                        consider(cellPoints_[i]);
+        search(p, k, 0, np_);
+        result_.insert(result_.end(), best_.begin(), best_.end());
+    }
+    void search(int p, int k, int lo, int hi)
+    {
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            const int q = tree_[mid];
+            if (stamp_[q] != epoch_) {
+                const Candidate c{np_ + 1, dist2(p, q), q};
+                if (static_cast<int>(best_.size()) < k) {
+                    best_.insert(std::upper_bound(best_.begin(), best_.end(), c), c);
+                } else if (c < best_.back()) {
+                    best_.pop_back();
+                    best_.insert(std::upper_bound(best_.begin(), best_.end(), c), c);
                 }
             }
-            // Points in cells beyond this ring lie at least ring * cs away; a strict bound keeps
-            // an equally distant point of lower index from being missed.
-            if (static_cast<int>(best_.size()) == k) {
-                const double bound = ring * cs;
-                if (best_.back().d2 < bound * bound)
-                    break;
-            }
+            const double* c = axis_[mid] ? y_ : x_;
+            const double diff = c[p] - c[q];
+            const bool lowerFirst = diff < 0;
+            search(p, k, lowerFirst ? lo : mid + 1, lowerFirst ? mid : hi);
+            // The far side lies at least |diff| away; an equal distance is still searched, since
+            // a point there may win the tie by its lower index.
+            if (static_cast<int>(best_.size()) == k && diff * diff > best_.back().d2)
+                return;
+            lo = lowerFirst ? mid + 1 : lo;
+            hi = lowerFirst ? hi : mid;
         }
-        result_.insert(result_.end(), best_.begin(), best_.end());
     }
 
     int np_;
@@ -228,9 +228,7 @@ private:
     std::vector<int> stamp_, level_, touched_;
     int epoch_ = 0;
     std::vector<Candidate> result_, best_;
-    double x0_ = 0, y0_ = 0, cw_ = 1, ch_ = 1;
-    int nb_ = 1;
-    std::vector<int> cellStart_, cellOf_, cellPoints_;
+    std::vector<int> tree_, axis_;
 };
 
 // Measure of the stencil p + points[1..5].
