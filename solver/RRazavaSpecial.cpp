@@ -63,7 +63,9 @@ double RRazava::derf(double x)
 {
     const double y = x * x;
     double lg = 0;
-    const double r = y < 1.5 ? gser(0.5, y, lg) : 1 - gcf(0.5, y, lg);
+    // Past y = 750 the factor exp(-y) underflows and the result is exactly 1; answering so
+    // directly also spares the continued fraction, which overflows for y near 1e154.
+    const double r = y < 1.5 ? gser(0.5, y, lg) : y > 750 ? 1.0 : 1 - gcf(0.5, y, lg);
     return x < 0 ? -r : r;
 }
 
