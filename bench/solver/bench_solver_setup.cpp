@@ -1,6 +1,7 @@
 // Engine set-up figures: stencil selection and weights per grid point at 1e3, 1e4 and 1e5 points
-// (the cost per point must not grow with the grid), and the peak memory of building the engine
-// for a two-dimensional problem of 1e5 points and 2 variables.
+// on a square and on a strip three points wide (the cost per point must not grow with the grid),
+// and the peak memory of building the engine for a two-dimensional problem of 1e5 points and 2
+// variables.
 #include "solver/RRazava.h"
 #include "tests/solver/StructuredMesh.h"
 
@@ -15,10 +16,9 @@
 
 namespace {
 
-void BM_StencilSetup(benchmark::State& state)
+// Times complete stencil set-ups of the mesh and reports seconds per grid point.
+void measureStencilSetup(benchmark::State& state, const StructuredMesh& m)
 {
-    const int side = static_cast<int>(state.range(0));
-    const StructuredMesh m(side, side, 0.3);
     std::vector<int> counts(m.np), points(6 * m.np);
     std::vector<double> w[5];
     for (auto& v : w)
@@ -30,11 +30,25 @@ void BM_StencilSetup(benchmark::State& state)
         benchmark::DoNotOptimize(w[0].data());
     }
     state.counters["points"] = m.np;
-    // Seconds per grid point of one complete set-up.
     state.counters["per_point"] = benchmark::Counter(
         static_cast<double>(m.np), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
+
+void BM_StencilSetup(benchmark::State& state)
+{
+    const int side = static_cast<int>(state.range(0));
+    measureStencilSetup(state, StructuredMesh(side, side, 0.3));
+}
 BENCHMARK(BM_StencilSetup)->Arg(32)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond);
+
+// A strip three points wide: its inner row has fewer points within three rings than a stencil
+// looks at, so every inner point searches for its nearest far points. The cost per point must
+// stay that of the square.
+void BM_StencilSetupStrip(benchmark::State& state)
+{
+    measureStencilSetup(state, StructuredMesh(static_cast<int>(state.range(0)), 3, 0.3));
+}
+BENCHMARK(BM_StencilSetupStrip)->Arg(333)->Arg(3333)->Arg(33333)->Unit(benchmark::kMillisecond);
 
 void field(std::FILE* f, double v) { std::fprintf(f, "%22.14E", v); }
 
