@@ -80,13 +80,22 @@ RRazava::RRazava(const std::string& word, const std::string& dataFilePath)
         fail(startupBadDataFile, reason);
         return;
     }
-    OpenLOG();
-    if (AllocMem() != 0) {
+    // The code sections are part of the data file: one the interpreter cannot run is refused
+    // before the log exists, like any other fault of the file.
+    int prepared = 1;
+    try {
+        prepared = prepareInterpreter(reason);
+    } catch (const std::bad_alloc&) {
         fail(startupNoMemory, "the work arrays of this problem do not fit in memory");
         return;
     }
-    if (prepareInterpreter(reason) != 0) {
+    if (prepared != 0) {
         fail(startupBadDataFile, reason);
+        return;
+    }
+    OpenLOG();
+    if (AllocMem() != 0) {
+        fail(startupNoMemory, "the work arrays of this problem do not fit in memory");
         return;
     }
     g.iterationCount = 0;

@@ -214,6 +214,9 @@ TEST(SolverSetup, DamagedFilesEndSetupWithStatusTwoAndAReason)
              l[lineOf(l, "8 /assume")] = "7 /assume   ";
          },
          "incomplete instruction"},
+        {"grid1d.MVAT$", "store from an empty operand stack",
+         [](Lines& l) { l[lineOf(l, " 001 006 001 000 121")] = " 121 021 001 000 000 000 000 000"; },
+         "operand stack"},
         {"grid1d.MVAT$", "code byte above 255",
          [](Lines& l) { l[lineOf(l, " 001 006 001 000 121")] = " 001 006 001 000 121 021 001 256"; },
          "outside 0..255"},
