@@ -8,7 +8,9 @@ void SSolverMatrix::allocate(SolverIndex N, int method_, SolverIndex halfBandwid
     rowWidth = rowWidth_;
     const SolverIndex width = rowWidth > 0 ? rowWidth : 0;
     rows.resize(width > 0 ? N : 0, width);
-    rowColumns.resize(width > 0 ? N : 0, width);
+    // A band row's columns follow from its position: only the row lists carry column numbers.
+    const bool rowLists = width > 0 && method == kMethodIterative;
+    rowColumns.resize(rowLists ? N : 0, rowLists ? width : 0);
     rightHandSide.assign(static_cast<std::size_t>(N), 0.0);
     solution.assign(static_cast<std::size_t>(N), 0.0);
     diagonal.assign(static_cast<std::size_t>(N), 0.0);

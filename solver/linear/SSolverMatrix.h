@@ -49,7 +49,7 @@ struct SSolverMatrix {
     // values for the iterative method.
     SMatrixRows<double> rows;
     // Per row `rowWidth` 1-based column numbers of the off-diagonal values (0 = empty slot;
-    // the used slots are packed at the front).
+    // the used slots are packed at the front). Iterative method only: band rows have none.
     SMatrixRows<SolverIndex> rowColumns;
     std::vector<double> rightHandSide;
     std::vector<double> solution;

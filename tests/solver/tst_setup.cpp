@@ -101,6 +101,8 @@ TEST(SolverSetup, TwoDimensionalFileReadsRegionsTrianglesAndCellAttributes)
     EXPECT_EQ(engine.triangleNeighbours[1][1], 0);
     EXPECT_EQ(engine.matrix->method, 0);
     EXPECT_EQ(engine.matrix->rowWidth, 24);
+    EXPECT_EQ(engine.matrix->rowColumns.count(), 18);
+    EXPECT_EQ(engine.matrix->rowColumns.width(), 24);
     EXPECT_EQ(g.localCount, 2);
     EXPECT_EQ(g.locals, (std::vector<double>{0.0, 0.0}));
 }
@@ -124,6 +126,8 @@ TEST(SolverSetup, LinearMethodFollowsDimensionMisesAndMethod)
         EXPECT_EQ(engine.matrix->method, c.expectMethod) << c.mises << " " << c.method;
         EXPECT_EQ(engine.matrix->halfBandwidth, c.halfBandwidth) << c.mises << " " << c.method;
         EXPECT_EQ(engine.matrix->rowWidth, c.rowWidth) << c.mises << " " << c.method;
+        // A band row's columns follow from its position: no column arrays beside the values.
+        EXPECT_TRUE(engine.matrix->rowColumns.empty()) << c.mises << " " << c.method;
     }
     // Without a grid: one point, band method 1 with half bandwidth n - 1.
     RunFolder f("point0d.MVAT$");
@@ -134,6 +138,8 @@ TEST(SolverSetup, LinearMethodFollowsDimensionMisesAndMethod)
     EXPECT_EQ(engine.matrix->method, 1);
     EXPECT_EQ(engine.matrix->halfBandwidth, 2);
     EXPECT_EQ(engine.matrix->rowWidth, 7);
+    EXPECT_EQ(engine.matrix->rows.count(), 3);
+    EXPECT_TRUE(engine.matrix->rowColumns.empty());
 }
 
 TEST(SolverSetup, NoLogWithIprnZeroAndNoStaleLogSurvives)
