@@ -6,7 +6,7 @@
 //
 // Exit status: the run status (0 also for a stopped run, whose files stay uncommitted); the
 // start-up status when the engine cannot start (its reason on standard error); 99 for an error
-// escaping the run; 64 for a wrong call; 65 when the document does not compile (the compile's
+// escaping the engine's construction or the run; 64 for a wrong call; 65 when the document does not compile (the compile's
 // messages say why); 66 when the same solver data file is already being run.
 
 #include "Commands.h"
@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -26,21 +27,32 @@ int cmdRun(const QStringList& args)
         std::fprintf(stderr, "usage: morv_headless run DOC.MV3\n");
         return 64;
     }
-    if (cmdCompile(args) != 0)
-        return 65;
-
     const QFileInfo document(args.first());
     const std::string dataFile =
         (document.absolutePath() + '/' + document.completeBaseName() + QStringLiteral(".MVAT$"))
             .toStdString();
 
-    // The lock is held before the engine touches any run file, and outlives the engine.
+    // The lock is held before the compile rewrites the solver data file and before the engine
+    // touches any run file, and outlives the engine: a run going on keeps its files.
     RunEvent event(dataFile);
     if (!event.acquire()) {
         std::fprintf(stderr, "Already in execution ?\n");
         return 66;
     }
-    RRazava engine("MORV", dataFile);
+    if (cmdCompile(args) != 0)
+        return 65;
+
+    std::unique_ptr<RRazava> built;
+    try {
+        built = std::make_unique<RRazava>("MORV", dataFile);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Error on startup [99]: %s\n", e.what());
+        return 99;
+    } catch (...) {
+        std::fprintf(stderr, "Error on startup [99]\n");
+        return 99;
+    }
+    RRazava& engine = *built;
     MORVGlobalData& g = *engine.globalData();
     if (g.runStatus != 0) {
         std::fprintf(stderr, "Error on startup [%d]: %s\n", g.runStatus.load(),

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 using namespace ByteCode;
 
@@ -114,10 +115,28 @@ TEST(TimeLoopHeadless, SecondRunOfTheSameDataFileIsRefused)
     ASSERT_EQ(d->doc.savefile(d->documentPath()), 0);
     RunEvent held(d->dataFile());
     ASSERT_TRUE(held.acquire());
+    // The solver data file of the run going on is not compiled over.
+    writeAll(d->dataFile(), "data file of the run going on");
     const HeadlessRun r = runHeadless(d->documentPath());
     EXPECT_EQ(r.exitCode, 66);
     EXPECT_NE(r.err.find("Already in execution ?"), std::string::npos) << r.err;
     EXPECT_FALSE(exists(d->path(".MVO3$")));
+    EXPECT_EQ(readAll(d->dataFile()), "data file of the run going on");
+}
+
+TEST(TimeLoopHeadless, ErrorWhileBuildingTheEngineExitsWith99AndCommitsNothing)
+{
+    auto d = decayDocument();
+    ASSERT_EQ(d->doc.savefile(d->documentPath()), 0);
+    writeAll(d->path(".MVO3"), "previous result");
+    // The log cannot be opened for writing: the engine's constructor throws.
+    ASSERT_TRUE(std::filesystem::create_directory(d->path(".MVL3$")));
+    const HeadlessRun r = runHeadless(d->documentPath());
+    EXPECT_EQ(r.exitCode, 99);
+    EXPECT_NE(r.err.find("Error on startup [99]"), std::string::npos) << r.err;
+    EXPECT_EQ(readAll(d->path(".MVO3")), "previous result");
+    RunEvent probe(d->dataFile());
+    EXPECT_TRUE(probe.acquire());
 }
 
 TEST(TimeLoopHeadless, RunWithoutLogRemovesTheCommittedLog)
