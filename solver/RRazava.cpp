@@ -31,6 +31,8 @@ bool fileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
+const char* const noMemoryReason = "the work arrays of this problem do not fit in memory";
+
 } // namespace
 
 void setChemistryFactory(RChemistryFactory factory) { chemistryFactory() = std::move(factory); }
@@ -86,7 +88,7 @@ RRazava::RRazava(const std::string& word, const std::string& dataFilePath)
     try {
         prepared = prepareInterpreter(reason);
     } catch (const std::bad_alloc&) {
-        fail(startupNoMemory, "the work arrays of this problem do not fit in memory");
+        fail(startupNoMemory, noMemoryReason);
         return;
     }
     if (prepared != 0) {
@@ -95,7 +97,7 @@ RRazava::RRazava(const std::string& word, const std::string& dataFilePath)
     }
     OpenLOG();
     if (AllocMem() != 0) {
-        fail(startupNoMemory, "the work arrays of this problem do not fit in memory");
+        fail(startupNoMemory, noMemoryReason);
         return;
     }
     g.iterationCount = 0;

@@ -6,8 +6,9 @@
 //
 // Exit status: the run status (0 also for a stopped run, whose files stay uncommitted); the
 // start-up status when the engine cannot start (its reason on standard error); 99 for an error
-// escaping the engine's construction or the run; 64 for a wrong call; 65 when the document does not compile (the compile's
-// messages say why); 66 when the same solver data file is already being run.
+// escaping the engine's construction or the run; 64 for a wrong call; 65 when the document does
+// not compile (the compile's messages say why); 66 when the same solver data file is already
+// being run.
 
 #include "Commands.h"
 #include "solver/RRazava.h"
@@ -20,6 +21,22 @@
 #include <memory>
 #include <string>
 #include <thread>
+
+namespace {
+
+// The text of the exception being handled; call only inside a catch block.
+std::string currentErrorText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+} // namespace
 
 int cmdRun(const QStringList& args)
 {
@@ -45,11 +62,8 @@ int cmdRun(const QStringList& args)
     std::unique_ptr<RRazava> built;
     try {
         built = std::make_unique<RRazava>("MORV", dataFile);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "Error on startup [99]: %s\n", e.what());
-        return 99;
     } catch (...) {
-        std::fprintf(stderr, "Error on startup [99]\n");
+        std::fprintf(stderr, "Error on startup [99]: %s\n", currentErrorText().c_str());
         return 99;
     }
     RRazava& engine = *built;
@@ -65,12 +79,8 @@ int cmdRun(const QStringList& args)
     std::thread worker([&] {
         try {
             engine.SolveEquation();
-        } catch (const std::exception& e) {
-            unexpected = e.what();
-            g.runStatus = 99;
-            g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
         } catch (...) {
-            unexpected = "unknown error";
+            unexpected = currentErrorText();
             g.runStatus = 99;
             g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
         }

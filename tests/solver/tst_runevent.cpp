@@ -72,9 +72,10 @@ class TempFolderGuard {
 public:
     explicit TempFolderGuard(const QString& folder)
     {
-        if (const char* old = std::getenv("TMPDIR"))
+        const char* old = std::getenv("TMPDIR");
+        had_ = old != nullptr;
+        if (old)
             old_ = old;
-        had_ = std::getenv("TMPDIR") != nullptr;
         ::setenv("TMPDIR", folder.toLocal8Bit().constData(), 1);
     }
     ~TempFolderGuard()
