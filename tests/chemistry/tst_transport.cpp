@@ -28,7 +28,76 @@ void expectWithin(double actual, double reference, double fraction, const std::s
         << what << ": " << actual << " vs " << reference;
 }
 
+// The published Omega(2,2)* table typed into omega22_stockmayer.txt: T* by row, delta* by column.
+struct PublishedTable {
+    std::vector<double> tStar;
+    std::vector<std::vector<double>> omega; // [row][column]
+};
+
+PublishedTable readPublishedOmega22()
+{
+    PublishedTable t;
+    std::ifstream in(dataPath("omega22_stockmayer.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream items(line);
+        double v;
+        std::vector<double> row;
+        while (items >> v) row.push_back(v);
+        if (row.empty()) continue;
+        t.tStar.push_back(row[0]);
+        t.omega.emplace_back(row.begin() + 1, row.end());
+    }
+    return t;
+}
+
+// The first of the three grid points that the table interpolation uses around x: the last point
+// below x and the two after it, kept inside the first `usable` points.
+int firstOfThree(const std::vector<double>& grid, double x, int usable)
+{
+    int i = 1;
+    while (i < usable - 2 && grid[i] < x) ++i;
+    return i - 1;
+}
+
+// Quadratic-blend interpolation through three points, written out from its definition.
+double threePoint(double x, const double* X, const double* Y)
+{
+    const double left = Y[0] + (x - X[0]) * (Y[1] - Y[0]) / (X[1] - X[0]);
+    const double right = Y[1] + (x - X[1]) * (Y[2] - Y[1]) / (X[2] - X[1]);
+    if (x >= X[1]) {
+        const double b = 0.5 * (X[2] - x) / (X[2] - X[1]);
+        return (left * b + right) / (1.0 + b);
+    }
+    const double a = 0.5 * (x - X[0]) / (X[1] - X[0]);
+    return (left + right * a) / (1.0 + a);
+}
+
 } // namespace
+
+TEST(CollisionIntegrals, Omega22MatchesThePublishedTable)
+{
+    // Guards against Omega(2,2)* entries that differ from the published table (the polar columns
+    // were once off by up to 1.8 %, the delta* = 0 column by 0.2 % between T* = 1.2 and 2.5).
+    using namespace collision;
+    const PublishedTable pub = readPublishedOmega22();
+    ASSERT_EQ(pub.tStar.size(), static_cast<size_t>(kRowsT)) << dataPath("omega22_stockmayer.txt");
+    for (int r = 0; r < kRowsT; ++r) {
+        ASSERT_EQ(pub.omega[r].size(), static_cast<size_t>(kColsD)) << "row " << r;
+        EXPECT_EQ(pub.tStar[r], kTStar[r]) << "row " << r;
+        // T* = 0.1, 1.0 and 100 hold four-figure values (checked exactly in
+        // PublishedRowsAndInterpolation); they must stay within 0.15 % of the published figures.
+        const bool fourFigureRow = r == 0 || r == 9 || r == kRowsT - 1;
+        for (int c = 0; c < kColsD; ++c) {
+            const std::string where = "T*=" + std::to_string(kTStar[r]) + " delta*=" + std::to_string(kDStar[c]);
+            if (fourFigureRow)
+                expectWithin(kOmega22[r][c], pub.omega[r][c], 1.5e-3, where);
+            else
+                EXPECT_EQ(kOmega22[r][c], pub.omega[r][c]) << where;
+        }
+    }
+}
 
 TEST(CollisionIntegrals, PublishedRowsAndInterpolation)
 {
@@ -458,4 +527,41 @@ TEST(TransportFit, PolarPairsAndCorrection)
     std::vector<double> djk(25);
     fittedSet->MCSDIF(1013250.0, 1000.0, djk.data());
     for (double v : djk) EXPECT_TRUE(std::isfinite(v) && v > 0.0);
+}
+
+TEST(TransportFit, PolarViscosityFollowsThePublishedTable)
+{
+    // Guards against polar viscosities resting on collision integrals other than the published
+    // ones. H2O of public_tran.dat (dipole 1.844 D, eps/k 572.4 K, sigma 2.605 A; molecular
+    // weight 2 x 1.00794 + 15.9994) by hand: delta* from the constants, Omega(2,2)* interpolated
+    // in the published table (first in delta*, then in T*), then the Chapman-Enskog viscosity.
+    const PublishedTable pub = readPublishedOmega22();
+    ASSERT_EQ(pub.tStar.size(), 37u);
+    const std::vector<double> dGrid = {0.0, 0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 2.5};
+    const double kB = 8.314e7 / 6.02217e23;
+    const double dipoleFactor = 0.5 * 1e-18 * 1e-18 * 1e24 / kB;
+    const double eps = 572.4, sigma = 2.605, mu = 1.844, W = 2 * 1.00794 + 15.9994;
+    const double dStar = dipoleFactor * mu * mu / (eps * sigma * sigma * sigma);
+    ASSERT_GT(dStar, 1.0); // strongly polar: the columns delta* = 1, 1.5 and 2
+    ASSERT_LT(dStar, 1.5);
+
+    auto chem = fitted("ELEM H O END\nSPEC H2O END\n");
+    ASSERT_NEAR(chem->molecularWeights()[0], W, 1e-12);
+    for (double T : {300.0, 1000.0, 2000.0}) {
+        const double tStar = T / eps;
+        const int r0 = firstOfThree(pub.tStar, tStar, 37), c0 = firstOfThree(dGrid, dStar, 8);
+        double inDelta[3];
+        for (int r = 0; r < 3; ++r) inDelta[r] = threePoint(dStar, &dGrid[c0], &pub.omega[r0 + r][c0]);
+        const double omega22 = threePoint(tStar, &pub.tStar[r0], inDelta);
+        const double byHand = 2.6693e-5 * std::sqrt(W * T) / (sigma * sigma * omega22);
+
+        // The program's value at T alone: a one-point fit of degree 0 is the logarithm itself.
+        double cond[1], visc[1], condErr = 1.0, viscErr = 1.0;
+        ASSERT_EQ(chem->LAMFIT(1013250.0, 1, 1, T, 0.0, cond, visc, condErr, viscErr), 0);
+        EXPECT_NEAR(std::exp(visc[0]), byHand, 1e-6 * byHand) << "T=" << T;
+        // The cubic in ln T that a run evaluates follows it within the accuracy of the fit.
+        double fittedVisc;
+        chem->MCSVIS(T, &fittedVisc);
+        expectWithin(fittedVisc, byHand, 5e-3, "fitted H2O viscosity at T=" + std::to_string(T));
+    }
 }
