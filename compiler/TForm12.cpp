@@ -1,7 +1,7 @@
 #include "compiler/TForm12.h"
 
-#include "app/RExtraMemo.h"
-#include "app/RUserInterface.h"
+#include "widgets/RExtraMemo.h"
+#include "widgets/RUserInterface.h"
 #include "compiler/CompileList.h"
 #include "document/RMORVDocument.h"
 

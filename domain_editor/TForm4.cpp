@@ -1,7 +1,7 @@
 #include "domain_editor/TForm4.h"
 
-#include "app/RUserInterface.h"
-#include "app/RValueListEditor.h"
+#include "widgets/RUserInterface.h"
+#include "widgets/RValueListEditor.h"
 #include "document/RMORVCompile.h"
 #include "document/RMORVDocument.h"
 #include "domain_editor/RCursors.h"

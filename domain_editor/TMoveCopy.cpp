@@ -1,6 +1,6 @@
 #include "domain_editor/TMoveCopy.h"
 
-#include "app/RUserInterface.h"
+#include "widgets/RUserInterface.h"
 #include "document/RMORVCompile.h"
 #include "domain_editor/RDomainEditor.h"
 #include "domain_editor/RMoveCopy.h"

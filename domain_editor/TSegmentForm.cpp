@@ -1,6 +1,6 @@
 #include "domain_editor/TSegmentForm.h"
 
-#include "app/RUserInterface.h"
+#include "widgets/RUserInterface.h"
 #include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "domain_editor/RDomainEditor.h"

@@ -1,6 +1,6 @@
 #include "results/RResultCommands.h"
 
-#include "app/RUserInterface.h"
+#include "widgets/RUserInterface.h"
 #include "results/PlotDescriptionFile.h"
 #include "results/RPlotProgram.h"
 #include "results/RResultHolder.h"

@@ -1,7 +1,7 @@
 #include "results/TShowTextForm.h"
 
-#include "app/RExtraMemo.h"
-#include "app/RUserInterface.h"
+#include "widgets/RExtraMemo.h"
+#include "widgets/RUserInterface.h"
 
 #include <QDir>
 #include <QFileInfo>

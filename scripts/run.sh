@@ -4,4 +4,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" morv
-exec "${MORV_BUILD_DIR:-$root/build}/app/main/morv" "$@"
+exec "${MORV_BUILD_DIR:-$root/build}/app/morv" "$@"

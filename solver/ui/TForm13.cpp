@@ -1,7 +1,7 @@
 #include "solver/ui/TForm13.h"
 
-#include "app/TForm8.h"
-#include "app/TForm9.h"
+#include "dialogs/TForm8.h"
+#include "dialogs/TForm9.h"
 #include "compiler/TForm12.h"
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"

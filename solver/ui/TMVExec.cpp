@@ -1,6 +1,6 @@
 #include "solver/ui/TMVExec.h"
 
-#include "app/RUserInterface.h"
+#include "widgets/RUserInterface.h"
 #include "solver/RRazava.h"
 #include "solver/RunEvent.h"
 #include "solver/ui/TForm13.h"

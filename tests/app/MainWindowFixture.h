@@ -1,9 +1,9 @@
 #pragma once
 // A main window started in a throw-away world: its own documents folder, its own settings
 // file, and a scripted user interface that answers the questions and file dialogs.
-#include "ScriptedUserInterface.h"
-#include "app/RExtraMemo.h"
-#include "app/main/TMORVMain.h"
+#include "tests/widgets/ScriptedUserInterface.h"
+#include "widgets/RExtraMemo.h"
+#include "app/TMORVMain.h"
 
 #include <QDir>
 #include <QFile>

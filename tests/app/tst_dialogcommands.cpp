@@ -1,12 +1,12 @@
 // The main window's commands that open the document dialogs: what the window does with the
 // document after OK and after Cancel.
 #include "MainWindowFixture.h"
-#include "ModalAnswer.h"
-#include "app/TForm2.h"
-#include "app/TForm7.h"
-#include "app/TForm8.h"
-#include "app/TForm9.h"
-#include "app/TVersionInfoForm.h"
+#include "tests/widgets/ModalAnswer.h"
+#include "dialogs/TForm2.h"
+#include "dialogs/TForm7.h"
+#include "dialogs/TForm8.h"
+#include "dialogs/TForm9.h"
+#include "dialogs/TVersionInfoForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The compile-list viewer: shows the list read-only and exports it as ".SYM".
-#include "app/RExtraMemo.h"
+#include "widgets/RExtraMemo.h"
 #include "compiler/TForm12.h"
 #include "document/RMORVDocument.h"
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
 #include <gtest/gtest.h>
 

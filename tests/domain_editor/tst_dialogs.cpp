@@ -1,5 +1,5 @@
 // The point, segment and move/copy dialogs on their own, and the drawing of the figure.
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
 #include "document/RMORVCompile.h"
 #include "document/RMORVDocument.h"

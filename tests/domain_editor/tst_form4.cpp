@@ -1,9 +1,9 @@
 // The "Define Grid" window driven by mouse events: drawing a square, closing it into an
 // outline, rubber-band selection, a property edit, meshing through the progress window,
 // cancelling a generation, undo back to the empty figure, and the dialogs' refusals.
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
-#include "app/RValueListEditor.h"
+#include "widgets/RValueListEditor.h"
 #include "document/RMORVCompile.h"
 #include "document/RMORVDocument.h"
 #include "document/RMessages.h"

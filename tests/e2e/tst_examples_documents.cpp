@@ -1,7 +1,7 @@
 // The example documents as a new user meets them: each opens, is exactly what the program
 // itself would save, declares its symbols as the symbol dialog reads them back, and compiles
 // without a message.
-#include "app/RSymbolDefinition.h"
+#include "dialogs/RSymbolDefinition.h"
 #include "compiler/RCompileRun.h"
 #include "document/RMORVDocument.h"
 

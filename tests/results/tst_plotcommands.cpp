@@ -1,13 +1,13 @@
 #include "RecordingSink.h"
 #include "ResultTestDocuments.h"
-#include "app/RExtraMemo.h"
+#include "widgets/RExtraMemo.h"
 #include "results/RResultCommands.h"
 #include "results/RResultHolder.h"
 #include "results/RResultLoader.h"
 #include "results/RResultTextOut.h"
 #include "results/TSelVarForm.h"
 #include "results/TShowTextForm.h"
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,9 +1,9 @@
 #include "ResultTestDocuments.h"
-#include "app/RExtraMemo.h"
+#include "widgets/RExtraMemo.h"
 #include "results/RResultHolder.h"
 #include "results/TSelVarForm.h"
 #include "results/TShowTextForm.h"
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
 #include <QApplication>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"
 #include "solver/ui/TForm13.h"
-#include "tests/app/ScriptedUserInterface.h"
+#include "tests/widgets/ScriptedUserInterface.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 // Run > Execute of the main window opens the run monitor on the open document.
 #include "tests/app/MainWindowFixture.h"
-#include "tests/app/ModalAnswer.h"
+#include "tests/widgets/ModalAnswer.h"
 
 #include "compiler/RCompileRun.h"
 #include "solver/RRazava.h"

@@ -2,15 +2,15 @@
 // and its collapsible Watch panel.
 #include "MonitorFixture.h"
 
-#include "app/RExtraMemo.h"
-#include "app/TForm8.h"
-#include "app/TForm9.h"
+#include "widgets/RExtraMemo.h"
+#include "dialogs/TForm8.h"
+#include "dialogs/TForm9.h"
 #include "compiler/TForm12.h"
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"
 #include "solver/RunEvent.h"
 #include "solver/ui/TMVWatch.h"
-#include "tests/app/ModalAnswer.h"
+#include "tests/widgets/ModalAnswer.h"
 #include "solver/ui/RWatchPoints.h"
 #include "solver/ui/TForm13.h"
 

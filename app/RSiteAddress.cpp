@@ -1,6 +1,0 @@
-#include "app/RSiteAddress.h"
-
-QUrl defaultSiteUrl()
-{
-    return QUrl(QStringLiteral(MORV_SITE_URL));
-}

@@ -1,0 +1,29 @@
+// Entry point of the desktop program: the main window with its start-up document.
+#include "widgets/RUserInterface.h"
+#include "app/TMORVMain.h"
+
+#include <QApplication>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vesko"));
+    QCoreApplication::setApplicationName(QStringLiteral("MORV3"));
+    QApplication::setApplicationDisplayName(QStringLiteral("MORV"));
+    installMessageBoxSink();
+    try {
+        TMORVMain window;
+        QStringList arguments = QCoreApplication::arguments();
+        arguments.removeFirst();
+        if (!window.startup(arguments))
+            return 0;
+        window.showAtStartup();
+        app.exec();
+    } catch (const std::exception& e) {
+        showMessage(nullptr, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        showMessage(nullptr, QString());
+    }
+    return 0;
+}
