@@ -217,8 +217,10 @@ int RRazava::solver(double dt, double tOld, double tEnd)
     g.currentTime = tOld + dt;
     g.iterationCount = 0;
     double R = std::fabs(g.OMEGA);
-    // MISES below 1 would make the refresh period meaningless: it counts as 1.
-    const int L = M.method == kMethodIterative ? 1 : std::max(g.MISES, 1);
+    // A two-dimensional run rebuilds its Jacobian in every iteration, whatever its linear
+    // method; elsewhere MISES is the refresh period (below 1 it would be meaningless and
+    // counts as 1).
+    const int L = (M.method == kMethodIterative || g.dimension == 2) ? 1 : std::max(g.MISES, 1);
     if (M.method == kMethodExternalSparse && !sparseSolver)
         sparseSolver = std::make_unique<RSparseDirectSolver>();
 

@@ -46,6 +46,13 @@ SSolverMatrixLayout chooseSolverMatrixLayout(int dimension, SolverIndex n, int M
             layout.halfBandwidth = 3 * n - 1;
         }
     } else {
+        // Two dimensions: the stencil matrices are not M-matrices, and the preconditioned
+        // iteration does not converge on them at realistic sizes; an even METHOD takes the
+        // sparse direct solver, an odd one keeps the iteration.
+        if (METHOD % 2 == 0) {
+            layout.method = kMethodExternalSparse;
+            return layout;
+        }
         layout.method = kMethodIterative;
         layout.rowWidth = 12 * n;
         return layout;

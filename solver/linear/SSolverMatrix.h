@@ -79,5 +79,6 @@ struct SSolverMatrixLayout {
 };
 
 // Chooses the linear method from the space dimension (0, 1 or 2), the number of variables
-// n and the control values MISES and METHOD. MISES below 1 counts as 1.
+// n and the control values MISES and METHOD. MISES below 1 counts as 1. In two dimensions
+// METHOD alone decides: even the external sparse solver, odd the iterative one.
 SSolverMatrixLayout chooseSolverMatrixLayout(int dimension, SolverIndex n, int MISES, int METHOD);

@@ -33,9 +33,16 @@ TEST(SolverMatrixLayout, MethodAndSizesFollowDimensionAndControlValues)
         // MISES below 1 counts as 1
         {1, 3, 0, 0, -1, 0, 0},
         {1, 3, -4, 1, 5, 8, 25},
-        // two-dimensional: iterative solver whatever MISES and METHOD say
-        {2, 3, 1, 0, 0, 0, 36},
+        // two-dimensional: METHOD alone decides, whatever MISES says; even the external
+        // solver, odd the iterative one with rows of 12n slots
+        {2, 3, 1, 0, -1, 0, 0},
+        {2, 3, 5, 0, -1, 0, 0},
+        {2, 2, 1, 2, -1, 0, 0},
+        {2, 2, 0, -2, -1, 0, 0},
+        {2, 3, 1, 1, 0, 0, 36},
         {2, 2, 5, 1, 0, 0, 24},
+        {2, 2, 1, 3, 0, 0, 24},
+        {2, 2, -1, -1, 0, 0, 24},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "dimension " << c.dimension << " n " << c.n << " MISES "

@@ -272,16 +272,26 @@ TEST(JacobianRefresh, TwoDimensionalAssemblyEqualsFullRefill)
         lines[at] = std::to_string(b.bytes.size()) + " /equation ";
         lines[at + 1] = codeLine(b.bytes);
         lines.erase(lines.begin() + at + 2);
-        Pair pair(lines);
-        ASSERT_TRUE(pair.ready()) << pair.refreshed.startupReason();
-        ASSERT_EQ(pair.refreshed.matrix->method, kMethodIterative);
-        ASSERT_EQ(pair.refreshed.globalData()->variableCount, 2);
-        for (int round = 0; round < 2; ++round) {
-            const Assembly a = assemble(pair.refreshed, 0.01, 0.0);
-            const Assembly c = assemble(pair.refilled, 0.01, 0.0);
-            a.expectSameBits(c, store ? "mesh with a store" : "mesh");
-            EXPECT_GT(std::count_if(a.rows.begin(), a.rows.end(), [](double e) { return e != 0; }),
-                      2 * 9) << store;
+        ASSERT_EQ(lines[6], "1, 0, 3, 0, 1, 1");
+        // METHOD 0 fills the non-zero list for the external solver, METHOD 1 the row lists.
+        for (auto [method, linearMethod] : {std::pair{0, kMethodExternalSparse},
+                                            std::pair{1, kMethodIterative}}) {
+            lines[6] = "1, 0, 3, " + std::to_string(method) + ", 1, 1";
+            Pair pair(lines);
+            ASSERT_TRUE(pair.ready()) << pair.refreshed.startupReason();
+            ASSERT_EQ(pair.refreshed.matrix->method, linearMethod);
+            ASSERT_EQ(pair.refreshed.globalData()->variableCount, 2);
+            for (int round = 0; round < 2; ++round) {
+                const Assembly a = assemble(pair.refreshed, 0.01, 0.0);
+                const Assembly c = assemble(pair.refilled, 0.01, 0.0);
+                a.expectSameBits(c, (store ? "mesh with a store, METHOD " : "mesh, METHOD ")
+                                        + std::to_string(method));
+                const std::vector<double>& entries =
+                    linearMethod == kMethodIterative ? a.rows : a.nonZeroValues;
+                EXPECT_GT(std::count_if(entries.begin(), entries.end(),
+                                        [](double e) { return e != 0; }),
+                          2 * 9) << store << " " << method;
+            }
         }
     }
 }

@@ -99,12 +99,21 @@ TEST(SolverSetup, TwoDimensionalFileReadsRegionsTrianglesAndCellAttributes)
     EXPECT_EQ(engine.triangleCount, 8);
     EXPECT_EQ(engine.triangleVertices[2][0], 5);
     EXPECT_EQ(engine.triangleNeighbours[1][1], 0);
-    EXPECT_EQ(engine.matrix->method, 0);
-    EXPECT_EQ(engine.matrix->rowWidth, 24);
-    EXPECT_EQ(engine.matrix->rowColumns.count(), 18);
-    EXPECT_EQ(engine.matrix->rowColumns.width(), 24);
+    // METHOD 0: the external sparse solver, which keeps no rows.
+    EXPECT_EQ(engine.matrix->method, kMethodExternalSparse);
+    EXPECT_EQ(engine.matrix->rowWidth, 0);
+    EXPECT_TRUE(engine.matrix->rowColumns.empty());
     EXPECT_EQ(g.localCount, 2);
     EXPECT_EQ(g.locals, (std::vector<double>{0.0, 0.0}));
+
+    // METHOD 1: the iterative solver on rows of 12n slots.
+    RunFolder odd("mesh2d.MVAT$", [](std::vector<std::string>& l) { l[6] = "1, 0, 3, 1, 1, 1"; });
+    RRazava iterative("MORV", odd.data);
+    ASSERT_EQ(iterative.globalData()->runStatus, 0) << iterative.startupReason();
+    EXPECT_EQ(iterative.matrix->method, kMethodIterative);
+    EXPECT_EQ(iterative.matrix->rowWidth, 24);
+    EXPECT_EQ(iterative.matrix->rowColumns.count(), 18);
+    EXPECT_EQ(iterative.matrix->rowColumns.width(), 24);
 }
 
 TEST(SolverSetup, LinearMethodFollowsDimensionMisesAndMethod)
@@ -424,16 +433,26 @@ TEST(SolverSetup, NonZeroListIsSizedByTheStencilsWhereItIsRead)
         return c;
     };
     {
-        // Iterative solver without the matrix listing: no list.
-        RunFolder f("mesh2d.MVAT$");
+        // Iterative solver (METHOD 1) without the matrix listing: no list.
+        RunFolder f("mesh2d.MVAT$", [](std::vector<std::string>& l) { l[6] = "1, 0, 3, 1, 1, 1"; });
         RRazava engine("MORV", f.data);
         ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
         EXPECT_EQ(engine.nonZeroCapacity, capacityOf(engine));
         EXPECT_TRUE(engine.nonZeroValues.empty());
     }
     {
-        // The matrix listing (IPRT mod 10 >= 3) reads it.
-        RunFolder f("mesh2d.MVAT$", [](std::vector<std::string>& l) { l[0] = "0, 10, 13, 1, 0, 1"; });
+        // The external solver (METHOD 0) reads it.
+        RunFolder f("mesh2d.MVAT$");
+        RRazava engine("MORV", f.data);
+        ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
+        EXPECT_EQ(engine.nonZeroValues.size(), static_cast<std::size_t>(capacityOf(engine)));
+    }
+    {
+        // The matrix listing (IPRT mod 10 >= 3) reads it on the iterative solver too.
+        RunFolder f("mesh2d.MVAT$", [](std::vector<std::string>& l) {
+            l[0] = "0, 10, 13, 1, 0, 1";
+            l[6] = "1, 0, 3, 1, 1, 1";
+        });
         RRazava engine("MORV", f.data);
         ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
         EXPECT_EQ(engine.nonZeroValues.size(), static_cast<std::size_t>(capacityOf(engine)));
