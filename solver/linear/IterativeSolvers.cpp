@@ -27,6 +27,10 @@ struct IterativeWork {
 
 thread_local IterativeWork threadWork;
 
+// SSMILUCGS gives up when the 2-norm of its preconditioned residual exceeds the starting one by
+// this factor.
+constexpr double kDivergedGrowth = 1e8;
+
 // A slot range of the row lists: slots [first, first + width) of every row, scanned in packed
 // order up to the first empty slot.
 struct SlotRange {
@@ -261,6 +265,11 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
     double rho = dot(r, r, N);
     if (rho == 0.0 || !std::isfinite(rho) || maxIterations < 1)
         return 1;
+    // Divergence guard: CGS squares the residual polynomial, and on matrices that are not
+    // M-matrices the preconditioned residual can grow without bound while neither stopping
+    // test fires, so the iteration would run to the maximum. Converging solves were seen to
+    // grow transiently by a few thousand; a growth by kDivergedGrowth ends the solve.
+    const double divergedSquares = kDivergedGrowth * kDivergedGrowth * rho;
 
     for (SolverIndex iteration = 1;; ++iteration) {
         iterations = iteration;
@@ -291,8 +300,11 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
         step(x, alpha, w, N, changeSquares, oldSquares);
         multiply(A, slots, Part::All, none, w, t);
         precondition(A, d, slots, slots, t, t);
-        for (SolverIndex i = 0; i < N; ++i)
+        double residualSquares = 0.0;
+        for (SolverIndex i = 0; i < N; ++i) {
             r[i] = r[i] - alpha * t[i];
+            residualSquares += r[i] * r[i];
+        }
         const double rhoNext = dot(r, rTilde, N);
         if (!std::isfinite(rhoNext))
             return 1;
@@ -306,6 +318,9 @@ int SSMILUCGS(const double* diagonal, const SMatrixRows<double>& rowValues,
         case ChangeTest::Failed:
             break;
         }
+        // Tested after the convergence tests, so that a solve that converges is never cut.
+        if (!(residualSquares <= divergedSquares))
+            return 1; // diverged, or a non-finite residual
 
         const double beta = rhoNext / rho;
         for (SolverIndex i = 0; i < N; ++i) {

@@ -11,7 +11,9 @@
 // sigma near 0, counts as converged only when x is finite and the true residual's 1-norm
 // sum|b - A x| is not above the starting one. They end with 1 (not converged) when the maximum
 // number of iterations passes (x then holds the last iterate), and at once when the inner
-// product rho is 0 or any value turns non-finite.
+// product rho is 0 or any value turns non-finite. SSMILUCGS also ends with 1 when, after an
+// iteration that passed no convergence test, the 2-norm of its preconditioned residual exceeds
+// 1e8 times the starting one: CGS can diverge without end on matrices that are not M-matrices.
 //
 // `iterations` receives the number of iterations performed (0 when the starting residual
 // already passes), `residual` the last value tested. The work vectors belong to the calling

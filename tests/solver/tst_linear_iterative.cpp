@@ -219,6 +219,46 @@ TEST(IterativeSolver, SingularOrNonFiniteSystemsAreNotConverged)
     }
 }
 
+// CGS diverging on a small grid matrix that is not an M-matrix must end at once rather than run
+// to its maximum: the true residual grows to 1e16 within three iterations, and neither
+// stopping test fires (without a guard the iteration goes on for any maximum, the residual
+// reaching 1e32). A solve whose residual grows by more than 1e4 on its way still converges.
+TEST(IterativeSolver, DivergenceEndsTheSolveAndTransientGrowthDoesNot)
+{
+    const SolverIndex generous = 1000000;
+    {
+        SCOPED_TRACE("diverging");
+        const DenseSystem A = fromRows(4, {2, -3, -2, 0, 1, 3, 0, -3, 3, 0, -2, -3, 0, 1, -1, -2});
+        const std::vector<double> b{3, 1, -3, 1};
+        std::vector<double> x(4, 0.0);
+        const Outcome o = runCGS(toRowLists(A, 4), b, x, generous, 1e-12);
+        EXPECT_EQ(o.result, 1);
+        EXPECT_LE(o.iterations, 5);
+    }
+    {
+        // Stopped by the relative change of an iterate that had grown far from the solution,
+        // this one was once taken for converged.
+        SCOPED_TRACE("diverged, then hardly moving");
+        const DenseSystem A = fromRows(4, {2, 2, -3, 0, -1, 1, 0, -1, -1, 0, -3, 1, 0, -3, 1, 2});
+        const std::vector<double> b{-1, -1, 3, -2};
+        std::vector<double> x(4, 0.0);
+        const Outcome o = runCGS(toRowLists(A, 4), b, x, 40, 1e-12);
+        EXPECT_EQ(o.result, 1);
+    }
+    {
+        SCOPED_TRACE("transient growth");
+        const DenseSystem A = fromRows(4, {1, 2, 2, 0, 2, 4, 0, 3, 3, 0, -3, -1, 0, 1, 1, 1});
+        const std::vector<double> b{3, 3, -2, -1};
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(A, expected), 0);
+        std::vector<double> x(4, 0.0);
+        const Outcome o = runCGS(toRowLists(A, 4), b, x, 40, 1e-12);
+        EXPECT_EQ(o.result, 0);
+        EXPECT_GT(o.iterations, 2);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    }
+}
+
 // A row's scan stops at its first empty slot: anything after it is left over, not part of
 // the matrix. Column numbers outside the system are refused rather than followed.
 TEST(IterativeSolver, RowListsEndAtFirstEmptySlotAndBadColumnsAreRefused)
