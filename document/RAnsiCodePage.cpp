@@ -63,9 +63,6 @@ QByteArray windowsCodePageFor(const QLocale& locale)
     }
 }
 
-namespace {
-
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(const QByteArray& bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -96,7 +93,9 @@ bool isValidUtf8(const QByteArray& bytes)
     return true;
 }
 
-QString decodeWithIconv(const QByteArray& bytes, const QByteArray& codePage)
+namespace {
+
+QString decodeWithIconv(const QByteArray& bytes, const QByteArray& codePage, bool& replaced)
 {
     iconv_t cd = iconv_open("UTF-8", codePage.constData());
     if (cd == reinterpret_cast<iconv_t>(-1))
@@ -115,6 +114,7 @@ QString decodeWithIconv(const QByteArray& bytes, const QByteArray& codePage)
                 continue;
             // An undefined byte, or a lead byte without its trail byte at the end.
             out.append("\xEF\xBF\xBD");
+            replaced = true;
             ++in;
             --inLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -126,10 +126,16 @@ QString decodeWithIconv(const QByteArray& bytes, const QByteArray& codePage)
 
 }
 
-QString decodeAnsiText(const QByteArray& bytes, const QLocale& locale)
+QString decodeAnsiText(const QByteArray& bytes, const QLocale& locale, bool* replaced)
 {
     const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    if (replaced)
+        *replaced = false;
     if (isValidUtf8(body))
         return QString::fromUtf8(body);
-    return decodeWithIconv(body, windowsCodePageFor(locale));
+    bool substituted = false;
+    QString text = decodeWithIconv(body, windowsCodePageFor(locale), substituted);
+    if (replaced)
+        *replaced = substituted;
+    return text;
 }

@@ -12,5 +12,12 @@
 QByteArray windowsCodePageFor(const QLocale& locale);
 
 // Bytes in the ANSI code page of the given locale, as text. A byte order mark of UTF-8 is
-// skipped; bytes that the code page does not define become U+FFFD.
-QString decodeAnsiText(const QByteArray& bytes, const QLocale& locale = QLocale::system());
+// skipped; bytes that the code page does not define become U+FFFD. *replaced, when given,
+// tells whether any did.
+QString decodeAnsiText(const QByteArray& bytes, const QLocale& locale = QLocale::system(),
+                       bool* replaced = nullptr);
+
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate, nothing
+// above U+10FFFF, no sequence cut short. Exactly the bytes QString::fromUtf8 takes without a
+// replacement character.
+bool isValidUtf8(const QByteArray& bytes);

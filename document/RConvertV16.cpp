@@ -34,10 +34,11 @@ QStringList blockLines(RDocumentLineReader& reader, QLatin1String end)
     return lines;
 }
 
-// A count of a block's lines from field 1; a negative count is a fault.
-bool countField(const QStringList& f, int& count)
+// A count of a block's lines from field 1; a negative count, or one above the lines the file
+// has left, is a fault.
+bool countField(const QStringList& f, const RDocumentLineReader& reader, int& count)
 {
-    return f.size() >= 2 && parseInt(f[1], count) && count >= 0;
+    return f.size() >= 2 && parseInt(f[1], count) && count >= 0 && count <= reader.linesLeft();
 }
 
 }
@@ -124,7 +125,7 @@ int RMORVDocument::readVersion16(RDocumentLineReader& reader)
                 return ReadError;
         } else if (is("$VARATTR")) {
             int n = 0;
-            if (!countField(f, n))
+            if (!countField(f, reader, n))
                 return ReadError;
             QStringList names;
             // The largest tolerance of the variables; a document without a positive one
@@ -142,7 +143,7 @@ int RMORVDocument::readVersion16(RDocumentLineReader& reader)
             setOldSymbols(*this, OldSymbolClass::Variable, names);
         } else if (oldSymbolBlock(keyword, symbolClass)) {
             int n = 0;
-            if (!countField(f, n))
+            if (!countField(f, reader, n))
                 return ReadError;
             QStringList names;
             for (int i = 0; i < n; ++i)
@@ -150,7 +151,9 @@ int RMORVDocument::readVersion16(RDocumentLineReader& reader)
             setOldSymbols(*this, symbolClass, names);
         } else if (is("$INPDATA")) {
             int sets = 0, current = 0;
-            if (!countField(f, sets) || f.size() < 3 || !parseInt(f[2], current))
+            if (!countField(f, reader, sets) || f.size() < 3 || !parseInt(f[2], current)
+                || qsizetype(sets) + c.inputCount > reader.linesLeft()
+                || !inputTableFits(sets, c.inputCount, reader.textSize()))
                 return ReadError;
             // The field counts from 1.
             inputDataIndex = current - 1;

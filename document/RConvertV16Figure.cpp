@@ -30,7 +30,8 @@ bool readV16Chain(RDocumentLineReader& reader, RTriangleMesh& mesh)
 {
     int n = 0;
     double x0 = 0.0;
-    if (!readPair(reader, n, x0) || n < 0)
+    // Every interval has a line of its own: a count above the lines left is a damaged file.
+    if (!readPair(reader, n, x0) || n < 0 || n > reader.linesLeft())
         return false;
     // Resizing keeps the elements of an earlier chain; every field that matters is set anew.
     mesh.points.resize(static_cast<std::size_t>(n) + 1);

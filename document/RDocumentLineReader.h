@@ -8,6 +8,10 @@ class RDocumentLineReader {
 public:
     explicit RDocumentLineReader(const QString& text);
     bool atEnd() const { return next >= lines.size(); }
+    // Lines not read yet: a count in the file can ask for no more than these.
+    qsizetype linesLeft() const { return lines.size() - next; }
+    // Characters of the whole text, line ends excluded.
+    qsizetype textSize() const { return chars; }
     // The next line; an empty string at the end.
     QString readLine() { return atEnd() ? QString() : lines[next++]; }
     // Drops the text before the next c, which may stand anywhere in a line; the line that
@@ -17,4 +21,5 @@ public:
 private:
     QStringList lines;
     qsizetype next = 0;
+    qsizetype chars = 0;
 };

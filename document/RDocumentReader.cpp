@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <exception>
+
 namespace {
 
 constexpr int ReadError = 99;
@@ -53,6 +55,11 @@ bool readInputData(const QStringList& lines, int inputCount, RMORVDocument& doc)
     if (!intField(head, 0, sets) || !intField(head, 1, index) || sets < 0)
         return false;
     if (lines.size() < 1 + qsizetype(sets) + inputCount)
+        return false;
+    qsizetype blockChars = 0;
+    for (const QString& line : lines)
+        blockChars += line.size();
+    if (!inputTableFits(sets, inputCount, blockChars))
         return false;
     doc.inputData.clear();
     for (int j = 0; j < sets; ++j)
@@ -233,6 +240,8 @@ RDocumentLineReader::RDocumentLineReader(const QString& text)
     }
     if (start < n)
         lines.append(text.mid(start));
+    for (const QString& line : lines)
+        chars += line.size();
 }
 
 void RDocumentLineReader::skipUntil(QChar c)
@@ -476,10 +485,22 @@ int RMORVDocument::loadfile(const QString& path)
         QDir().mkdir(folder);
     QDir::setCurrent(folder);
 
+    // A damaged file may ask for more memory than there is: the load fails with 99 and this
+    // document stays as it was.
+    try {
+        return loadInto(info, fileName);
+    } catch (const std::exception&) {
+        return ReadError;
+    }
+}
+
+int RMORVDocument::loadInto(const QFileInfo& info, const QString& fileName)
+{
     RMORVDocument fresh;
     int result = 0;
-    // Told only once the converted document has been taken over.
+    // Told only once the document has been taken over.
     QString completion;
+    bool replacedBytes = false;
     if (fileName != EmptyDocumentName) {
         QFile file(info.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))
@@ -487,10 +508,14 @@ int RMORVDocument::loadfile(const QString& path)
         const QByteArray bytes = file.readAll();
         file.close();
         // Only the exact extension ".MVS" marks a file written in the old ANSI code page.
-        const QString text = fileName.endsWith(QLatin1String(".MVS"))
-                                 ? decodeAnsiText(bytes)
-                                 : QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF")
-                                                         ? bytes.mid(3) : bytes);
+        QString text;
+        if (fileName.endsWith(QLatin1String(".MVS"))) {
+            text = decodeAnsiText(bytes, QLocale::system(), &replacedBytes);
+        } else {
+            const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+            text = QString::fromUtf8(body);
+            replacedBytes = !isValidUtf8(body);
+        }
         RDocumentLineReader reader(text);
         QString keyword;
         QStringList value;
@@ -532,6 +557,11 @@ int RMORVDocument::loadfile(const QString& path)
     c.spaceDimension = c.PARMX + c.PARMY;
     fresh.meshCheck1D = fresh.mesh->meshState == 2 ? 0 : -1;
     takeContentFrom(fresh);
+    // The replacement characters are what the next save writes, so the user hears of it now.
+    if (replacedBytes)
+        postMessage(MessageKind::Warning,
+                    QStringLiteral("This document contains bytes that are not UTF-8. They are "
+                                   "shown as replacement characters and will be saved so."));
     if (!completion.isEmpty())
         postMessage(MessageKind::Information, completion);
     return 0;

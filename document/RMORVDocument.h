@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+class QFileInfo;
 class RSSChem;
 
 // The one open document without any window: what the document file stores, the session's
@@ -42,7 +43,9 @@ public:
     // record the conversion does not know; 8 an unsupported "$MORV" version; 99 any other
     // fault, a reference to a figure or mesh element that does not exist included.
     // Version 2 and 1.6 files are converted, and the completion is told through
-    // postMessage once the converted document has been taken over.
+    // postMessage once the converted document has been taken over. A file whose bytes are
+    // not all UTF-8 (or, for ".MVS", not all in the code page) still loads, and postMessage
+    // tells the user that those bytes became replacement characters.
     int loadfile(const QString& path);
     // Writes the document as a version 3 file, atomically: a failure leaves any file at the
     // path as it was. 0 written; 1 the file could not be written (or is held or read-only);
@@ -101,5 +104,7 @@ private:
     int readVersion2(RDocumentLineReader& reader);
     int readVersion16(RDocumentLineReader& reader);
     int checkLoaded();
+    // loadfile once the folder is set: reads the file into a fresh document and takes it over.
+    int loadInto(const QFileInfo& info, const QString& fileName);
     void takeContentFrom(RMORVDocument& other);
 };

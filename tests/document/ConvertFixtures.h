@@ -14,6 +14,13 @@ public:
     RecordedMessages() { setMessageSink(this); }
     ~RecordedMessages() override { setMessageSink(nullptr); }
     void message(MessageKind kind, const QString& text) override { seen.emplace_back(kind, text); }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto& m : seen)
+            t << m.second;
+        return t;
+    }
     std::vector<std::pair<MessageKind, QString>> seen;
 };
 

@@ -34,6 +34,14 @@ TEST_F(OldFileTest, BrokenOldFilesAreRefusedAndTheOpenDocumentStays)
         {"1.6: negative interval count", v16 + "$PARMX 1 x\r\n$DIVX\r\n-1 0\r\n", 99},
         {"1.6: interval line with one field", v16 + "$PARMX 1 x\r\n$DIVX\r\n2 0\r\n4 1\r\n5\r\n", 99},
         {"1.6: chain cut short", v16 + "$PARMX 1 x\r\n$DIVX\r\n2 0\r\n4 1\r\n", 99},
+        {"1.6: symbols cut short", v16 + "$INPATTR 2\r\na\r\n", 99},
+        // Counts above the lines the file has left once sized arrays before any line was read.
+        {"1.6: symbol count beyond the file", v16 + "$SUBVATTR,2000000000\r\nu\r\n", 99},
+        {"1.6: interval count beyond the file",
+         v16 + "$PARMX,1,x\r\n$DIVX\r\n2000000000,0\r\n1,1\r\n", 99},
+        {"1.6: set count beyond the file",
+         v16 + "$INPATTR,1\r\np\r\n$INPDATA,2000000000,1\r\nlabel\r\n", 99},
+        {"1.6: value lines beyond the file", v16 + "$INPATTR 2\r\na\r\nb\r\n$INPDATA 1 1\r\nset\r\n1\r\n", 99},
         {"1.6: version too old", "$VERSION 10599\r\n$LMAX 5\r\n", 4},
         {"1.6: version too new", "$VERSION 20000\r\n$LMAX 5\r\n", 5},
     };

@@ -166,11 +166,31 @@ TEST_F(V16Test, SymbolsInputDataAndSkippedRecords)
     EXPECT_EQ(doc.inputData[2].values, (QList<double>{3.0, 0.0}));
     // Counted from 1 in the file, kept as converted.
     EXPECT_EQ(doc.inputDataIndex, 2);
+}
 
-    // A counted block cut short by the end of the file reads empty names.
-    const auto cut = read("$INPATTR 2\r\na\r\n");
-    ASSERT_EQ(cut->code, 0);
-    EXPECT_EQ(cut->doc.compiler->symbols->inputNames, (QStringList{"a", ""}));
+// A set count times an input count once claimed a value table far larger than the file.
+TEST_F(V16Test, InputDataTableIsBoundByWhatTheFileHolds)
+{
+    // 1100 inputs by 1000 sets is above the floor of 2^20 values.
+    const int inputs = 1100, sets = 1000;
+    auto lines = [&](const QByteArray& valueLine) {
+        QByteArray text = "$INPATTR " + QByteArray::number(inputs) + "\r\n";
+        for (int i = 0; i < inputs; ++i)
+            text += "a" + QByteArray::number(i) + "\r\n";
+        text += "$INPDATA " + QByteArray::number(sets) + " 1\r\n";
+        for (int j = 0; j < sets; ++j)
+            text += "s\r\n";
+        for (int i = 0; i < inputs; ++i)
+            text += valueLine + "\r\n";
+        return text;
+    };
+    EXPECT_EQ(read(lines(""))->code, 99);
+    QByteArray full = "0";
+    for (int j = 1; j < sets; ++j)
+        full += " 0";
+    const auto loaded = read(lines(full));
+    ASSERT_EQ(loaded->code, 0);
+    EXPECT_EQ(loaded->doc.inputData.size(), sets);
 }
 
 TEST_F(V16Test, IntervalChainBecomesTheFigure)

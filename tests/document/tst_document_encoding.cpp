@@ -1,8 +1,14 @@
 // Encodings of document files: UTF-8, and the old platform's code pages for ".MVS" files.
-#include "DocumentFixtures.h"
+#include "ConvertFixtures.h"
 #include "document/RAnsiCodePage.h"
 
 #include <QTemporaryDir>
+
+namespace {
+const QString notUtf8Message = QStringLiteral(
+    "This document contains bytes that are not UTF-8. They are shown as replacement characters "
+    "and will be saved so.");
+}
 
 TEST(Encoding, CodePageOfTheUserLocale)
 {
@@ -34,21 +40,53 @@ TEST(Encoding, OnlyTheExactMvsExtensionIsReadInTheAnsiCodePage)
     // Tests run in the C locale: the old platform's code page is then CP1252.
     QTemporaryDir dir;
     const QByteArray latin1 = "$MORV 03010000\r\n$DOMAIN\r\nx = 1 # caf\xE9\r\n$END\r\n";
-    struct Case { const char* name; QByteArray bytes; const char* line; };
+    // A byte that is neither UTF-8 nor defined in CP1252.
+    const QByteArray undefined = "$MORV 03010000\r\n$DOMAIN\r\na\x81z\r\n$END\r\n";
+    struct Case { const char* name; QByteArray bytes; const char* line; bool replaced; };
     const Case cases[] = {
-        {"a.MVS", latin1, "x = 1 # café"},
-        {"b.MVS", "\xEF\xBB\xBF$MORV 03010000\r\n$DOMAIN\r\n\xC3\xA9\r\n$END\r\n", "é"},
-        {"c.mvs", latin1, "x = 1 # caf\uFFFD"},
-        {"d.MV3", latin1, "x = 1 # caf\uFFFD"},
+        {"a.MVS", latin1, "x = 1 # café", false},
+        {"b.MVS", "\xEF\xBB\xBF$MORV 03010000\r\n$DOMAIN\r\n\xC3\xA9\r\n$END\r\n", "é", false},
+        {"c.mvs", latin1, "x = 1 # caf\uFFFD", true},
+        {"d.MV3", latin1, "x = 1 # caf\uFFFD", true},
+        {"e.MVS", undefined, "a\uFFFDz", true},
+        {"f.MV3", "$MORV 03010000\r\n$DOMAIN\r\ncaf\xC3\xA9\r\n$END\r\n", "café", false},
     };
     for (const Case& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         writeBytes(path, c.bytes);
+        RecordedMessages messages;
         RMORVDocument doc;
         ASSERT_EQ(doc.loadfile(path), 0) << c.name;
         EXPECT_EQ(doc.scripts[RMORVDocument::Equation], QStringList{QString::fromUtf8(c.line)})
             << c.name;
+        EXPECT_EQ(messages.texts(), c.replaced ? QStringList{notUtf8Message} : QStringList())
+            << c.name;
     }
+}
+
+// Bytes that were not UTF-8 became replacement characters on load without a word, and the
+// next save wrote the replacements in their place.
+TEST(Encoding, InvalidUtf8StillOpensAndTheUserIsToldOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("latin1.MV3");
+    writeBytes(path, "$MORV 03010000\r\n$ASSUME\r\na = 1 # caf\xE9 \xFF\xFE end\r\n$END\r\n");
+    RecordedMessages messages;
+    RMORVDocument doc;
+    ASSERT_EQ(doc.loadfile(path), 0);
+    ASSERT_EQ(messages.seen.size(), 1u);
+    EXPECT_EQ(messages.seen[0].first, MessageKind::Warning);
+    EXPECT_EQ(messages.seen[0].second, notUtf8Message);
+    EXPECT_EQ(doc.scripts[RMORVDocument::Assume],
+              QStringList{QString::fromUtf8("a = 1 # caf\uFFFD \uFFFD\uFFFD end")});
+    // The save writes what the user was told: the replacement characters.
+    ASSERT_EQ(doc.savefile(dir.filePath("saved.MV3")), 0);
+    EXPECT_TRUE(readBytes(dir.filePath("saved.MV3")).contains("caf\xEF\xBF\xBD "));
+    // A load that fails tells nothing about the bytes: the document was not opened.
+    messages.seen.clear();
+    writeBytes(path, "$MORV 03010000\r\n$LMAX \xE9\r\n");
+    EXPECT_EQ(doc.loadfile(path), 99);
+    EXPECT_TRUE(messages.seen.empty());
 }
 
 TEST(Encoding, NonAsciiTextRoundTripsAsUtf8)

@@ -289,6 +289,33 @@ TEST_F(FileTest, BrokenFilesAreRefusedAndTheOpenDocumentStaysAsItWas)
     QDir::setCurrent(cwd);
 }
 
+// A set count times an input count once claimed a value table far larger than the file.
+TEST_F(FileTest, InputDataTableIsBoundByWhatTheBlockHolds)
+{
+    // 1100 inputs by 1000 sets is above the floor of 2^20 values.
+    const int inputs = 1100, sets = 1000;
+    auto document = [&](const QByteArray& valueLine) {
+        QByteArray records = "$INPATTR\r\n";
+        for (int i = 0; i < inputs; ++i)
+            records += "a" + QByteArray::number(i) + ",\r\n";
+        records += "$END\r\n$INPDATA\r\n" + QByteArray::number(sets) + ",0\r\n";
+        for (int j = 0; j < sets; ++j)
+            records += "s\r\n";
+        for (int i = 0; i < inputs; ++i)
+            records += valueLine + "\r\n";
+        return v3(records + "$END\r\n");
+    };
+    RMORVDocument doc;
+    EXPECT_EQ(load(doc, document("")), 99);
+    // The same table with every value written, as the writer writes it, reads.
+    QByteArray full = "0";
+    for (int j = 1; j < sets; ++j)
+        full += ",0";
+    ASSERT_EQ(load(doc, document(full)), 0);
+    EXPECT_EQ(doc.inputData.size(), sets);
+    EXPECT_EQ(doc.inputData[sets - 1].values.size(), inputs);
+}
+
 TEST_F(FileTest, VersionLimits)
 {
     // Versions 2 and 1.6 are converted within their limits; "$LMAX 7" reads in each.
