@@ -131,4 +131,13 @@ std::vector<std::string> split(std::string_view s, std::string_view extra)
     return out;
 }
 
+std::unordered_map<std::string, int> firstPositions(const std::string* names, size_t count)
+{
+    std::unordered_map<std::string, int> positions;
+    positions.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        positions.emplace(names[i], static_cast<int>(i)); // keeps the first of equal names
+    return positions;
+}
+
 } // namespace chemtext

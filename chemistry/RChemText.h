@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Locale-independent text helpers of the chemistry package. The data files and the solver data
@@ -34,5 +35,19 @@ std::string shortest(double v);
 
 // Splits at blanks, tabs and the given extra separators; runs of separators count as one.
 std::vector<std::string> split(std::string_view s, std::string_view extraSeparators);
+
+// Each of names[0 .. count) with the 0-based position of its first occurrence, so that a lookup
+// finds what a scan from the front would find, in constant time.
+std::unordered_map<std::string, int> firstPositions(const std::string* names, size_t count);
+inline std::unordered_map<std::string, int> firstPositions(const std::vector<std::string>& names)
+{
+    return firstPositions(names.data(), names.size());
+}
+// The position of name in such a map, -1 when absent.
+inline int positionOf(const std::unordered_map<std::string, int>& positions, const std::string& name)
+{
+    const auto it = positions.find(name);
+    return it == positions.end() ? -1 : it->second;
+}
 
 } // namespace chemtext

@@ -103,6 +103,14 @@ void RSSChem::makeWorkArrays()
     propOut_.assign(k, 0.0);
     work1_.assign(k, 0.0);
     work2_.assign(k, 0.0);
+    // The species-by-species arrays serve only the transport routines: a data set without
+    // fits does not claim memory that grows with the square of its species count.
+    if (!hasTransportFits()) {
+        workMatrix_.clear();
+        mixW4_.clear();
+        mixWF_.clear();
+        return;
+    }
     workMatrix_.assign(k * k, 0.0);
     mixW4_.assign(k * k, 0.0);
     mixWF_.assign(k * k, 0.0);

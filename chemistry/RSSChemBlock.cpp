@@ -25,16 +25,40 @@ std::string eLine(const double* v, size_t n)
     return line;
 }
 
-// Reads one line and takes its first n fields as numbers.
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ','; }
+
+// Reads one line and takes its first n fields as numbers. The fields are taken one by one from
+// the line, so a count that asks for more than the line holds fails before anything is sized
+// by it, and a long line costs no more than its own text.
 bool readNumbers(RChemLineReader& in, size_t n, std::vector<double>& out)
 {
     std::string line;
     if (!in.next(line)) return false;
-    std::vector<std::string> fields = split(line, ",");
-    if (fields.size() < n) return false;
-    out.resize(n);
-    for (size_t i = 0; i < n; ++i)
-        if (!parseDouble(fields[i], out[i]) || !std::isfinite(out[i])) return false;
+    out.clear();
+    const std::string_view text(line);
+    size_t at = 0;
+    while (out.size() < n) {
+        while (at < text.size() && isSeparator(text[at])) ++at;
+        if (at == text.size()) return false;
+        size_t end = at;
+        while (end < text.size() && !isSeparator(text[end])) ++end;
+        double v = 0.0;
+        if (!parseDouble(text.substr(at, end - at), v) || !std::isfinite(v)) return false;
+        out.push_back(v);
+        at = end;
+    }
+    return true;
+}
+
+// n rows of `width` numbers each, one line per row, appended row by row.
+bool readRows(RChemLineReader& in, size_t rows, size_t width, std::vector<double>& out)
+{
+    std::vector<double> row;
+    out.clear();
+    for (size_t r = 0; r < rows; ++r) {
+        if (!readNumbers(in, width, row)) return false;
+        out.insert(out.end(), row.begin(), row.end());
+    }
     return true;
 }
 } // namespace
@@ -93,7 +117,11 @@ int RSSChem::CKGlobalLoad(RChemLineReader& in, int withTransport)
     double r = v[0], p0 = v[1];
     if (!readNumbers(in, 5, v)) return 1;
     int dims[5];
-    for (int i = 0; i < 5; ++i) dims[i] = static_cast<int>(v[i]);
+    for (int i = 0; i < 5; ++i) {
+        // Truncated to an integer only once it is known to fit one.
+        if (!(std::fabs(v[i]) < 1e9)) return 1;
+        dims[i] = static_cast<int>(v[i]);
+    }
     if (dims[0] != 3 || dims[1] != 5 || dims[2] != 6 || dims[3] != 7 || dims[4] != 14) return 1;
     if (!readNumbers(in, 3, v)) return 1;
     mm_ = m;
@@ -115,29 +143,14 @@ int RSSChem::CKGlobalLoad(RChemLineReader& in, int withTransport)
     if (!readNumbers(in, ks, tLow_)) return 1;
     if (!readNumbers(in, ks, tMid_)) return 1;
     if (!readNumbers(in, ks, tHigh_)) return 1;
-    coef_.assign(ks * 14, 0.0);
-    for (size_t s = 0; s < ks; ++s) {
-        if (!readNumbers(in, 14, v)) return 1;
-        std::copy(v.begin(), v.end(), coef_.begin() + static_cast<std::ptrdiff_t>(s * 14));
-    }
+    // Every array below grows line by line, so the species count sizes nothing that the block
+    // does not hold.
+    if (!readRows(in, ks, 14, coef_)) return 1;
     if (withTransport != 0) {
-        std::vector<double> cond(ks * 4), visc(ks * 4), diff(ks * ks * 4), therm(ks * ks * 4);
-        for (size_t s = 0; s < ks; ++s) {
-            if (!readNumbers(in, 4, v)) return 1;
-            std::copy(v.begin(), v.end(), cond.begin() + static_cast<std::ptrdiff_t>(s * 4));
-        }
-        for (size_t s = 0; s < ks; ++s) {
-            if (!readNumbers(in, 4, v)) return 1;
-            std::copy(v.begin(), v.end(), visc.begin() + static_cast<std::ptrdiff_t>(s * 4));
-        }
-        for (size_t s = 0; s < ks; ++s) {
-            if (!readNumbers(in, 4 * ks, v)) return 1;
-            std::copy(v.begin(), v.end(), diff.begin() + static_cast<std::ptrdiff_t>(s * ks * 4));
-        }
-        for (size_t s = 0; s < ks; ++s) {
-            if (!readNumbers(in, 4 * ks, v)) return 1;
-            std::copy(v.begin(), v.end(), therm.begin() + static_cast<std::ptrdiff_t>(s * ks * 4));
-        }
+        std::vector<double> cond, visc, diff, therm;
+        if (!readRows(in, ks, 4, cond) || !readRows(in, ks, 4, visc)
+            || !readRows(in, ks, 4 * ks, diff) || !readRows(in, ks, 4 * ks, therm))
+            return 1;
         cond_ = std::move(cond);
         visc_ = std::move(visc);
         diff_ = std::move(diff);

@@ -29,6 +29,7 @@ double parkerF(double T, double epsOverK)
 int RSSChem::tpRead(std::istream& in)
 {
     int result = 0;
+    const auto species = firstPositions(specNames_.data(), static_cast<size_t>(kk_));
     std::string raw;
     while (std::getline(in, raw)) {
         chopCR(raw);
@@ -36,11 +37,10 @@ int RSSChem::tpRead(std::istream& in)
         size_t bang = line.find('!');
         if (bang == 0) continue;
         if (bang != std::string::npos) line.erase(bang);
-        if (trim(line).empty()) continue;
         std::vector<std::string> items = split(line, ",");
-        int k = -1;
-        for (int i = 0; i < kk_ && k < 0; ++i)
-            if (specNames_[i] == items[0]) k = i;
+        // A line of separators only (",,," from a spreadsheet's empty row) is blank.
+        if (items.empty()) continue;
+        const int k = positionOf(species, items[0]);
         if (k < 0) continue;
         TransportParams& p = tp_[k];
         double* targets[5] = {&p.eps, &p.sig, &p.dip, &p.pol, &p.zrot};
@@ -365,5 +365,6 @@ int RSSChem::tranfit()
             logLines_.push_back(fmtS(specNames_[static_cast<size_t>(light_[n] - 1)], 10) + fmtS(specNames_[k], 10)
                                 + coeffs(&therm_[(static_cast<size_t>(n) * kk + k) * 4]));
     ckStatus_ = 2;
+    makeWorkArrays();
     return 0;
 }

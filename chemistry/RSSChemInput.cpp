@@ -251,6 +251,7 @@ int RSSChem::GetKeySub(int block)
 int RSSChem::CKCHAR(int capacity, std::string* names, double* values, int& count)
 {
     int result = 0;
+    auto stored = firstPositions(names, static_cast<size_t>(count > 0 ? count : 0));
     for (const std::string& item : items_) {
         if (!item.empty() && item[0] == '/') {
             errLines_.push_back("! Error...misplaced value..." + item);
@@ -259,9 +260,7 @@ int RSSChem::CKCHAR(int capacity, std::string* names, double* values, int& count
         }
         size_t slash = item.find('/');
         std::string name = item.substr(0, slash);
-        bool duplicate = false;
-        for (int i = 0; i < count && !duplicate; ++i) duplicate = (names[i] == name);
-        if (duplicate) {
+        if (stored.count(name) != 0) {
             errLines_.push_back("? Warning...duplicate array element ignored..." + name);
             continue;
         }
@@ -271,6 +270,7 @@ int RSSChem::CKCHAR(int capacity, std::string* names, double* values, int& count
             continue;
         }
         names[count] = name;
+        stored.emplace(name, count);
         if (slash != std::string::npos) {
             size_t second = item.find('/', slash + 1);
             std::string text = item.substr(slash + 1, second == std::string::npos

@@ -52,13 +52,13 @@ int RSSChem::FindThermoHeader()
 int RSSChem::CKTHRM(RThermoLineSource* source)
 {
     int errors = 0;
+    const auto species = firstPositions(specNames_.data(), static_cast<size_t>(kk_));
+    const auto elements = firstPositions(elemNames_.data(), static_cast<size_t>(mm_));
     std::string line;
     for (;;) {
         if (ReadThermodat(source, line) != 0) break;
         std::string name = thermoRecordName(line);
-        int k = -1;
-        for (int i = 0; i < kk_ && k < 0; ++i)
-            if (specNames_[i] == name) k = i;
+        const int k = positionOf(species, name);
         if (k < 0) {
             if (isThermoEndName(name)) break;
             continue;
@@ -80,9 +80,7 @@ int RSSChem::CKTHRM(RThermoLineSource* source)
         for (const RThermoElementCount& e : head.elements) {
             if (e.symbol.empty() || e.count == 0) continue;
             if (upper(e.symbol) == "E") charge_[k] -= e.count;
-            int m = -1;
-            for (int i = 0; i < mm_ && m < 0; ++i)
-                if (elemNames_[i] == e.symbol) m = i;
+            const int m = positionOf(elements, e.symbol);
             if (m < 0) {
                 errLines_.push_back("! Error...element..." + e.symbol + " not declared for..."
                                     + specNames_[k]);

@@ -442,6 +442,14 @@ TEST(TransportFit, TransportDataErrors)
         EXPECT_TRUE(contains(chem->GetLogText(),
                              "             N2  1        97.53        3.621            0            0            0"));
     }
+    // Lines of separators only, as a spreadsheet writes an empty row, are blank lines: they
+    // once read the first item of an empty split and crashed.
+    for (const char* separators : {",", ",,,,", " , \t,", ", ! comment"}) {
+        TempFile tran(std::string(separators) + "\nH2 1 38.0 2.92 0 0.79 280\n" + separators + "\n");
+        auto chem = makeChem("ELEM H END\nSPEC H2 END\n", dataPath("public_therm.dat"), tran.path());
+        ASSERT_EQ(chem->interpret(), 0);
+        EXPECT_EQ(chem->tranfit(), 0) << separators << ": " << joined(chem->GetErrText());
+    }
     // A later line for the same species wins; comment lines and CR LF are fine.
     {
         TempFile tran("! comment\r\nH2 1 10.0 2.0 0 0 1\r\n\r\nH2 1 38.0 2.92 0 0.79 280\r\n");
