@@ -103,19 +103,57 @@ private:
 
 namespace compiler_internal {
 
+namespace {
+
+// Brings the index up to date with `locals`: anew when the list was replaced or shortened,
+// else only the entries appended since.
+void indexLocals(RMORVCompile& c, bool anew)
+{
+    RMORVCompile::LocalIndex& index = c.localIndex;
+    if (anew || index.storage != c.locals.constData() || index.covered > c.locals.size()) {
+        index.positions.clear();
+        index.covered = 0;
+    }
+    for (; index.covered < c.locals.size(); ++index.covered) {
+        const QString upper = c.locals.at(index.covered).toUpper();
+        if (!index.positions.contains(upper)) // the first of equal keys is the one found
+            index.positions.insert(upper, int(index.covered));
+    }
+    index.storage = c.locals.constData();
+}
+
+// Position (0-based) of the first entry equal to upperKey once upper-cased, or -1.
+int findLocal(RMORVCompile& c, const QString& upperKey)
+{
+    indexLocals(c, false);
+    auto it = c.localIndex.positions.constFind(upperKey);
+    if (it != c.localIndex.positions.cend() && c.locals.at(*it).toUpper() == upperKey)
+        return *it;
+    if (it == c.localIndex.positions.cend())
+        return -1;
+    // An entry changed in place behind the index's back: index everything again.
+    indexLocals(c, true);
+    it = c.localIndex.positions.constFind(upperKey);
+    return it == c.localIndex.positions.cend() ? -1 : *it;
+}
+
+} // namespace
+
 int localPosition(RMORVCompile& c, int section, const QString& name, bool& isNew)
 {
     const QString key = QStringLiteral("E%1:").arg(section, 3, 10, QLatin1Char('0')) + name;
     const QString upperKey = key.toUpper();
-    for (int i = 0; i < c.locals.size(); ++i) {
-        if (c.locals.at(i).toUpper() == upperKey) {
-            isNew = false;
-            return i + 1;
-        }
+    const int found = findLocal(c, upperKey);
+    if (found >= 0) {
+        isNew = false;
+        return found + 1;
     }
     c.locals.append(key);
+    c.localIndex.positions.insert(upperKey, int(c.locals.size() - 1));
+    c.localIndex.covered = c.locals.size();
+    c.localIndex.storage = c.locals.constData();
     isNew = true;
-    return c.locals.size();
+    return int(c.locals.size());
 }
 
 void addMessage(RMORVCompile& c, const QString& text)

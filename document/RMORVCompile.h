@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -112,6 +113,14 @@ public:
     QList<SCompileList> compileEntries;  // statements of the section compiled last
     std::vector<double> literals;        // labelled constants first, then every literal
     QStringList locals;                  // keys "E%03d:" + name, in order of creation
+    // The compiler's index of `locals`: each upper-cased key with the position of its first
+    // entry, so that a name is found in constant time. Kept by the compiler, which indexes
+    // `locals` anew whenever it was replaced or shortened elsewhere.
+    struct LocalIndex {
+        QHash<QString, int> positions;
+        qsizetype covered = 0;                // entries of `locals` indexed
+        const QString* storage = nullptr;     // locals.constData() when last indexed
+    } localIndex;
     QList<SIntegral> INTEGRAL1;          // line regions
     QList<SIntegral> INTEGRAL2;          // area regions
 

@@ -187,6 +187,22 @@ TEST(Expression, FindLocalVar)
     EXPECT_TRUE(c.FindLocalVar(3, "sum", index));
     EXPECT_EQ(index, 2);
     EXPECT_EQ(c.locals, QStringList({"E002:Sum", "E003:sum"}));
+
+    // The table is public: a lookup after it was cleared, replaced, appended to or changed in
+    // place finds what a scan from the front finds.
+    c.locals.clear();
+    EXPECT_TRUE(c.FindLocalVar(3, "sum", index));
+    EXPECT_EQ(index, 1);
+    c.locals = {"E002:a", "E002:b", "E002:A"};
+    EXPECT_FALSE(c.FindLocalVar(2, "A", index));
+    EXPECT_EQ(index, 1);
+    c.locals.append("E004:n");
+    EXPECT_FALSE(c.FindLocalVar(4, "N", index));
+    EXPECT_EQ(index, 4);
+    c.locals[0] = "E002:z";
+    EXPECT_FALSE(c.FindLocalVar(2, "a", index));
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(c.locals, QStringList({"E002:z", "E002:b", "E002:A", "E004:n"}));
 }
 
 TEST(Expression, TimeNameWithoutTimeIsALocalVariable)
