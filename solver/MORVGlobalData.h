@@ -112,7 +112,7 @@ struct MORVGlobalData {
     std::vector<double> literals;           // literalCount
     std::vector<double> temporaries;        // temporaryCount
     std::vector<double> locals;             // localCount
-    std::vector<double> parameterValues;    // parameterCount
+    std::vector<double> parameterValues;    // as many as lines supplied, up to parameterCount
     std::vector<double> residuals;          // np*n
     std::vector<double> perturbedResiduals; // np*n
     std::vector<double> maxCorrection;      // n

@@ -94,6 +94,10 @@ std::string checkCodeSection(const unsigned char* code, int size, const RCodeLim
     for (const Jump& j : jumps) {
         if (j.target < 0)
             return at(j.from, "jump to negative position " + std::to_string(j.target));
+        // The compiler only jumps forward; a jump back (or onto itself) could loop for ever
+        // inside one evaluation, where no stop request is looked at.
+        if (j.target <= j.from)
+            return at(j.from, "jump back to " + std::to_string(j.target));
         if (j.target < size && !starts[static_cast<std::size_t>(j.target)])
             return at(j.from, "jump into the middle of an instruction at "
                                   + std::to_string(j.target));

@@ -1,7 +1,8 @@
 #pragma once
 // Structural check of one code section before a run: every instruction complete, operand indices
-// within their tables, function ids known, jump targets on an instruction start or at/past the
-// end of the section. Code that passes can be executed without reading outside any array.
+// within their tables, function ids known, jump targets forward, on an instruction start or
+// at/past the end of the section. Code that passes can be executed without reading outside any
+// array, and an evaluation ends after at most as many instructions as the section holds.
 
 #include <string>
 

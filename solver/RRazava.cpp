@@ -188,8 +188,9 @@ int RRazava::AllocMem()
         }
         if (g.localCount > 0)
             g.locals.assign(g.localCount, 0.0);
-        if (g.parameterCount > 0)
-            g.parameterValues.assign(g.parameterCount, 0.0);
+        // The parameter values grow with the lines that supply them (ReadParameterLine): the
+        // count in the file's first line sizes nothing.
+        g.parameterValues.clear();
         stencilCounts.assign(np, 0);
         stencilPoints.assign(np * 6, 0);
         for (auto* w : {&weightDx, &weightDy, &weightDxx, &weightDyy, &weightDxy})

@@ -190,6 +190,8 @@ public:
     // the time steps, the end messages, the restart file, and the run files closed. The outcome
     // is runStatus, the counts and the files. An exception outside the Newton solve of a step
     // (preparation, TERMINATE, a write) leaves to the caller, which gives the run status 99.
+    // Status 19 ends a run whose time stops advancing: a step would leave t unchanged, or a
+    // step-size check would take the nominal step below 1e-9 of the data file's DELT.
     void SolveEquation();
     // Opens the result file (a copy of the previous result for a continued transient run, else a
     // fresh header) and prepares the start values; returns the preparation code: 0 prepared,
@@ -211,6 +213,7 @@ public:
                        int& outputIndex, int& stepMode);
     // Reads the next line of the parameter file into parameterValues: 0 done; 1 at the end of
     // the file or with an item missing or not a number (the values read before it are kept).
+    // parameterValues grows to the most values a line has supplied, never past parameterCount.
     int ReadParameterLine();
 
     // --- run log --------------------------------------------------------------------------

@@ -514,8 +514,10 @@ void RRazava::callFunction(int id, double* stack, int& depth, const RBuiltinCont
         const long long k = toInt(a[0]);
         if (k < 1 || k > g.parameterCount)
             errtra(label, pos, "FILE", result, 0.0);
-        else
+        else if (k <= static_cast<long long>(g.parameterValues.size()))
             result = g.parameterValues[static_cast<std::size_t>(k - 1)];
+        else
+            result = 0.0; // within the count, but no line has supplied it yet
         break;
     }
     case FnATTRIBUTE: {

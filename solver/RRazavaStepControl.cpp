@@ -60,7 +60,10 @@ int RRazava::ReadParameterLine()
         double v = 0;
         if (k >= int(items.size()) || !parseReal(items[k], v))
             return 1;
-        g.parameterValues[k] = v;
+        if (k < int(g.parameterValues.size()))
+            g.parameterValues[k] = v;
+        else
+            g.parameterValues.push_back(v);
     }
     return 0;
 }

@@ -18,6 +18,9 @@ bool stopRequested(const MORVGlobalData& g)
     return g.stopRequest.load(std::memory_order_relaxed) != 0;
 }
 
+// A step-size check never takes the nominal step below this fraction of the data file's step.
+constexpr double SmallestStepFraction = 1e-9;
+
 // Run status of a failed preparation.
 int preparationStatus(int code)
 {
@@ -88,6 +91,7 @@ bool RRazava::integrate(double& t)
         return true;
 
     double nominalStep = g.DELT;
+    const double smallestStep = SmallestStepFraction * g.DELT;
     int outputIndex = 1, stepMode = 0, checkCounter = 0, outputCounter = 0;
     bool checkPassed = false;
     for (;;) {
@@ -104,6 +108,12 @@ bool RRazava::integrate(double& t)
                     g.AUTODELT, outputIndex, stepMode))
             return true; // no output time lies after t
         const double dt = g.DELT;
+        // Time that no longer advances would never reach the end time: a step too small for
+        // t to change, or checks that keep shrinking the step towards nothing.
+        if (t + dt == t || (stepMode == 1 && nominalStep < smallestStep)) {
+            endRun(19, " ! E0019 !");
+            return false;
+        }
 
         int result = 0;
         try {

@@ -306,6 +306,15 @@ TEST(BuiltinFunctions, SystemFileAndAttribute)
     EXPECT_EQ(call(e, FnFILE, {0}, run.at(0)), 0.0);
     EXPECT_EQ(call(e, FnFILE, {3}, run.at(0)), 0.0);
     EXPECT_EQ(g.mathErrorCount - before, 2);
+    // Within the count but beyond what the lines supplied: 0 without a math error, as when the
+    // values were sized by the count; above the count it stays a math error.
+    g.parameterCount = 200000000;
+    EXPECT_EQ(call(e, FnFILE, {3}, run.at(0)), 0.0);
+    EXPECT_EQ(call(e, FnFILE, {200000000}, run.at(0)), 0.0);
+    EXPECT_EQ(g.mathErrorCount - before, 2);
+    EXPECT_EQ(call(e, FnFILE, {200000001}, run.at(0)), 0.0);
+    EXPECT_EQ(g.mathErrorCount - before, 3);
+    g.parameterCount = 2;
 
     EXPECT_EQ(call(e, FnATTRIBUTE, {1}, run.at(0)), 1.0);
     EXPECT_EQ(call(e, FnATTRIBUTE, {2}, run.at(0)), 1.0);
@@ -314,9 +323,9 @@ TEST(BuiltinFunctions, SystemFileAndAttribute)
     EXPECT_EQ(call(e, FnATTRIBUTE, {6}, run.at(4)), 0.5);
     EXPECT_EQ(call(e, FnATTRIBUTE, {7}, run.at(3)), 1.0);
     EXPECT_EQ(call(e, FnATTRIBUTE, {0}, run.at(3)), 0.0);
-    EXPECT_EQ(g.mathErrorCount - before, 2);
-    EXPECT_EQ(call(e, FnATTRIBUTE, {8}, run.at(3)), 0.0);
     EXPECT_EQ(g.mathErrorCount - before, 3);
+    EXPECT_EQ(call(e, FnATTRIBUTE, {8}, run.at(3)), 0.0);
+    EXPECT_EQ(g.mathErrorCount - before, 4);
 }
 
 TEST(BuiltinFunctions, AttributeSpacingOfAGridAlongY)

@@ -86,6 +86,26 @@ TEST(StepControl, NoOutputTimeAheadChangesNothing)
     EXPECT_EQ(index, 1);
 }
 
+// The count of 200000000 in a parameter file sized a zero-filled array of 1.6 GB before any
+// value line was read.
+TEST(StepControl, ParameterValuesAreSizedByTheLinesRead)
+{
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString() + "/doc";
+    writeAll(base + ".PRM", "200000000\r\n1.0\r\n2.0, 3.0\r\n4.0\r\n");
+    RRazava engine("MORV", base + ".MVAT$");
+    ASSERT_EQ(engine.OpenPRM(), 0);
+    MORVGlobalData& g = *engine.globalData();
+    EXPECT_EQ(g.parameterCount, 200000000);
+    EXPECT_TRUE(g.parameterValues.empty());
+    // Every line is short of the count, so each warns; the values kept grow line by line.
+    const std::vector<std::vector<double>> expected = {{1.0}, {2.0, 3.0}, {4.0, 3.0}, {4.0, 3.0}};
+    for (const std::vector<double>& values : expected) {
+        EXPECT_EQ(engine.ReadParameterLine(), 1);
+        EXPECT_EQ(g.parameterValues, values);
+    }
+}
+
 TEST(StepControl, ParameterLinesReplaceValuesUpToTheFirstBadItem)
 {
     QTemporaryDir dir;

@@ -251,6 +251,63 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
     }
 }
 
+// Runs whose time stopped advancing never ended and filled the disk: a step too small to
+// change t, and step-size checks that shrank the step without end.
+TEST(TimeLoop, TimeThatStopsAdvancingEndsWithStatus19)
+{
+    struct Case {
+        const char* name;
+        std::function<void(LoopDocument&)> edit;
+        double restartTime; // start of the step that could not be taken
+    } cases[] = {
+        {"t + dt equals t",
+         [](LoopDocument& d) {
+             d.control().TSTART = 1e17;
+             d.control().TEND = 1.00000000000001e17; // the data file keeps 15 digits
+             d.control().DELT = 1;
+             d.symbols().TGRID_A = -1;
+         },
+         1e17},
+        {"checks that never pass",
+         [](LoopDocument& d) {
+             d.doc.adjustTimeStep = true;
+             d.control().AUTODELT = 2;
+             d.control().EPSDIF = 1e-300;
+             d.control().TEND = 10;
+             d.symbols().TGRID_A = -1;
+         },
+         -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = decayDocument();
+        c.edit(*d);
+        ASSERT_EQ(d->compile(), "");
+        const RunOutcome out = runEngine(d->dataFile());
+        EXPECT_EQ(out.status, 19);
+        EXPECT_EQ(out.errors, 1);
+        const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+        ASSERT_GE(log.size(), 2u);
+        EXPECT_EQ(log[log.size() - 2], " ! E0019 !");
+        EXPECT_EQ(log.back(), "1 error(s), 0 warning(s) [19]");
+        const double restart = readRestart(d->path(".MVR3$")).time;
+        if (c.restartTime >= 0) {
+            EXPECT_EQ(restart, c.restartTime);
+        } else {
+            // The checks shrink the step towards 1e-10 within the first unit of time.
+            EXPECT_GT(restart, 0.0);
+            EXPECT_LT(restart, 1.0);
+        }
+    }
+    // A small step is no fault in itself: the bound is relative to the data file's DELT.
+    auto d = decayDocument();
+    d->control().DELT = 1e-12;
+    d->control().TEND = 1e-11;
+    d->symbols().TGRID_A = -1;
+    ASSERT_EQ(d->compile(), "");
+    EXPECT_EQ(runEngine(d->dataFile()).status, 0);
+}
+
 TEST(TimeLoop, StopBeforeTheFirstStepEndsWithStatusZeroAndNoSummary)
 {
     auto d = decayDocument();
