@@ -154,4 +154,20 @@ TEST(CompileRun, HeadlessCompileWritesTheSolverDataFile)
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("stale.MVAT$"))));
 }
 
+// morv_headless compile exited 0 although the solver data file was not written.
+TEST(CompileRun, HeadlessCompileFailsWhenTheSolverDataFileIsNotWritten)
+{
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("grid1d.MV3"));
+    ASSERT_TRUE(QFile::copy(dataFolder() + QStringLiteral("grid1d.MV3"), doc));
+    // A folder where the file should go: no file can be written there, whoever runs the test.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("grid1d.MVAT$")));
+    QProcess run;
+    run.start(QStringLiteral(MORV_HEADLESS), {QStringLiteral("compile"), doc});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 4);
+    EXPECT_TRUE(run.readAllStandardOutput().contains("File I/O error"));
+    EXPECT_FALSE(run.readAllStandardError().isEmpty());
+}
+
 } // namespace

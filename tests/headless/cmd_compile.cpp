@@ -3,7 +3,8 @@
 // the compile list and, without errors, the solver data file (".MVAT$") beside the document.
 // Prints the compile log one line per line. Exit status 0 without errors, 1 with compile
 // errors, 2 when the document cannot be read, 3 when the menu would not offer Compile for it
-// (the reason on standard error), 64 for a wrong call.
+// (the reason on standard error), 4 when the compile had no errors but the solver data file
+// could not be written ("File I/O error" in the log), 64 for a wrong call.
 
 #include "Commands.h"
 #include "compiler/ChemistryPreparation.h"
@@ -56,5 +57,12 @@ int cmdCompile(const QStringList& args)
     const int errors = runCompile(document, document.scripts, log, {}, chemistry);
     for (const QString& line : log)
         std::printf("%s\n", line.toUtf8().constData());
-    return errors == 0 ? 0 : 1;
+    if (errors != 0)
+        return 1;
+    // Only a written solver data file lowers the compile state to 0.
+    if (document.compileState != 0) {
+        std::fprintf(stderr, "can't write the solver data file\n");
+        return 4;
+    }
+    return 0;
 }
