@@ -18,6 +18,13 @@ int findName(const QStringList& names, const QString& upperName)
     return 0;
 }
 
+// findName through the compile's symbol index when there is one.
+int findSymbol(const RMORVCompile& c, const QStringList& names,
+               QHash<QString, int> RMORVCompile::SymbolIndex::*indexed, const QString& upperName)
+{
+    return c.symbolIndex ? ((*c.symbolIndex).*indexed).value(upperName, 0) : findName(names, upperName);
+}
+
 const FunctionInfo* findFunction(const QString& upperName)
 {
     for (const FunctionInfo& f : functions)
@@ -156,6 +163,25 @@ int localPosition(RMORVCompile& c, int section, const QString& name, bool& isNew
     return int(c.locals.size());
 }
 
+std::unique_ptr<RMORVCompile::SymbolIndex> indexSymbols(const SSymbolTable& symbols)
+{
+    auto index = std::make_unique<RMORVCompile::SymbolIndex>();
+    auto fill = [](QHash<QString, int>& positions, const QStringList& names) {
+        positions.reserve(names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString upper = names.at(i).toUpper();
+            if (!positions.contains(upper)) // the first of equal names is the one found
+                positions.insert(upper, int(i + 1));
+        }
+    };
+    fill(index->variables, symbols.variableNames);
+    fill(index->subVariables, symbols.subVariableNames);
+    fill(index->inputs, symbols.inputNames);
+    fill(index->temporaries, symbols.temporaryNames);
+    fill(index->constants, symbols.constantNames);
+    return index;
+}
+
 void addMessage(RMORVCompile& c, const QString& text)
 {
     if (text.startsWith(QLatin1String("(W) ")))
@@ -234,7 +260,7 @@ int RMORVCompile::getWord(const QString& text, int pos, QString& word, unsigned 
         kind = KindY;
         return next;
     }
-    if (int i = findName(st.variableNames, name)) {
+    if (int i = findSymbol(*this, st.variableNames, &RMORVCompile::SymbolIndex::variables, name)) {
         kind = KindVariable;
         index = i;
         // The bracket forms, first match wins.
@@ -274,22 +300,22 @@ int RMORVCompile::getWord(const QString& text, int pos, QString& word, unsigned 
         }
         return next;
     }
-    if (int i = findName(st.subVariableNames, name)) {
+    if (int i = findSymbol(*this, st.subVariableNames, &RMORVCompile::SymbolIndex::subVariables, name)) {
         kind = KindSubVariable;
         index = i;
         return next;
     }
-    if (int i = findName(st.inputNames, name)) {
+    if (int i = findSymbol(*this, st.inputNames, &RMORVCompile::SymbolIndex::inputs, name)) {
         kind = KindInput;
         index = i;
         return next;
     }
-    if (int i = findName(st.temporaryNames, name)) {
+    if (int i = findSymbol(*this, st.temporaryNames, &RMORVCompile::SymbolIndex::temporaries, name)) {
         kind = KindTemporary;
         index = i;
         return next;
     }
-    if (int i = findName(st.constantNames, name)) {
+    if (int i = findSymbol(*this, st.constantNames, &RMORVCompile::SymbolIndex::constants, name)) {
         kind = KindConstantMark;
         index = i;
         return next;

@@ -35,6 +35,13 @@ bool atEnd(const QString& text, int pos)
 void RMORVCompile::compile(int section, const QStringList& lines, const std::function<void(int)>& bar,
                            int base, double step)
 {
+    // Every name of the section is resolved against the same symbols: index them once.
+    struct IndexScope {
+        RMORVCompile& c;
+        ~IndexScope() { c.symbolIndex.reset(); }
+    } indexScope{*this};
+    symbolIndex = compiler_internal::indexSymbols(*symbols);
+
     RCodeSection& out = code[section];
     compileEntries.clear();
     std::vector<OpenJump> blocks;

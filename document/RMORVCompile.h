@@ -121,6 +121,13 @@ public:
         qsizetype covered = 0;                // entries of `locals` indexed
         const QString* storage = nullptr;     // locals.constData() when last indexed
     } localIndex;
+    // While compile() runs: each symbol class's names, upper-cased, with the 1-based position of
+    // their first entry, so that a name is resolved in constant time. The symbols do not change
+    // during a compile; outside one the index is absent and the names are scanned.
+    struct SymbolIndex {
+        QHash<QString, int> variables, subVariables, inputs, temporaries, constants;
+    };
+    std::unique_ptr<SymbolIndex> symbolIndex;
     QList<SIntegral> INTEGRAL1;          // line regions
     QList<SIntegral> INTEGRAL2;          // area regions
 

@@ -259,3 +259,18 @@ TEST(Statements, TooManyLocalVariables)
     EXPECT_EQ(messages, QStringList({"fresh=1", "(E) Too many symbols or constants"}));
     EXPECT_EQ(c.code[SectionSubVariable], bytes({{1, 6, 1, 0}, {121, 7, 8, 0}, {1, 6, 2, 0}}));
 }
+
+// Names are resolved through an index while a section compiles; the index must find what the
+// scan from the front finds: the first of names equal in any case, the classes in their order.
+TEST(Statements, NamesResolveAsTheScanFindsThem)
+{
+    const Declarations d{.temporaries = {"w", "Q", "q"}, .inputs = {"p"}, .constants = {"P"}};
+    const Compiled c = compileSection(d, SectionSubVariable, {"w = q + p"});
+    EXPECT_EQ(c.code, bytes({{1, 5, 2, 0}, {1, 4, 1, 0}, {31}, {121, 5, 1, 0}}));
+    RMORVCompile outside;
+    declare(outside, d);
+    int err = -1;
+    outside.fortran(SectionSubVariable, "q+p", 0, err);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(outside.code[SectionSubVariable], bytes({{1, 5, 2, 0}, {1, 4, 1, 0}, {31}}));
+}
