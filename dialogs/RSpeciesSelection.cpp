@@ -5,6 +5,7 @@
 #include "document/RUtilities.h"
 
 #include <QFile>
+#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -50,15 +51,22 @@ RSpeciesSelection::LoadResult RSpeciesSelection::load(const QStringList& documen
     if (!readTransportNames(transportPath, transportNames))
         return TransportNotOpened;
 
-    for (const QString& name : documentSpecies)
+    // Where each name stands in the selection, so that a data base entry finds its selected
+    // species without a scan of the selection.
+    QHash<QString, QList<qsizetype>> selectedAt;
+    for (const QString& name : documentSpecies) {
+        selectedAt[name].append(selection.size());
         selection.append(SChemSpecies{name, 0, 0, 0});
+    }
     for (const RThermoDataBaseEntry& entry : entries) {
         SChemSpecies species;
         species.name = QString::fromLatin1(entry.head.name.data(), qsizetype(entry.head.name.size()));
         species.inThermoData = 1;
         species.hasTransportData = transportNames.contains(species.name) ? 1 : 0;
-        for (SChemSpecies& selected : selection) {
-            if (selected.name == species.name) {
+        const auto at = selectedAt.constFind(species.name);
+        if (at != selectedAt.cend()) {
+            for (const qsizetype i : *at) {
+                SChemSpecies& selected = selection[i];
                 species.alreadySelected = 1;
                 selected.inThermoData = 1;
                 selected.hasTransportData = species.hasTransportData;

@@ -39,6 +39,7 @@ bool RSymbolDefinition::CheckSyntax(const SParameterChoice& parameters, const QS
     yName.clear();
     for (auto& list : lists)
         list.clear();
+    m_declared.clear();
 
     tName = parameters.tText.trimmed();
     // The names are compared as they will be stored, trimmed. A parameter still unnamed at
@@ -86,12 +87,13 @@ void RSymbolDefinition::parseStatement(int section, const QString& raw, const QS
         return;
     }
     const QString name = token;
-    if (CheckConflict(name)) {
+    if (conflicts(name)) {
         addError(raw, QStringLiteral("! Duplicated define : ") + name);
         return;
     }
     QList<SSymInfo>& list = lists[section];
     list.append(SSymInfo{name, commentOf(raw), 0.0});
+    m_declared.insert(name.toUpper());
 
     switch (section) {
     case Temporaries:
@@ -152,6 +154,18 @@ int RSymbolDefinition::CheckConflict(const QString& name) const
             if (s.name.toUpper() == upper)
                 return 1;
     return 0;
+}
+
+bool RSymbolDefinition::conflicts(const QString& name) const
+{
+    const QString upper = name.toUpper();
+    if (choice.t && upper == tName.toUpper())
+        return true;
+    if (choice.x && upper == xName.toUpper())
+        return true;
+    if (choice.y && upper == yName.toUpper())
+        return true;
+    return m_declared.contains(upper);
 }
 
 void RSymbolDefinition::addError(const QString& raw, const QString& message)

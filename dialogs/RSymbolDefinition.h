@@ -1,5 +1,6 @@
 #pragma once
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -47,7 +48,11 @@ public:
 private:
     void parseStatement(int section, const QString& raw, const QString& compact);
     void addError(const QString& raw, const QString& message);
+    // CheckConflict while the text is read: the symbols read so far are looked up in
+    // m_declared (upper-cased names) instead of being scanned.
+    bool conflicts(const QString& name) const;
     int m_errorCount = 0;
+    QSet<QString> m_declared;
 };
 
 // What applying a checked definition did beyond the records.
