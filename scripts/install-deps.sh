@@ -2,8 +2,10 @@
 # Installs the Debian packages that building and testing MORV needs, once:
 # packages that are already there are not touched.
 set -euo pipefail
+# libopenblas0-serial: an optimised single-threaded BLAS in place of the reference one, through
+# Debian's alternatives; the sparse LU of two-dimensional runs spends its dense work there.
 packages=(build-essential cmake ninja-build pkg-config git
-          qt6-base-dev libgl-dev libpcre2-dev libsuitesparse-dev
+          qt6-base-dev libgl-dev libpcre2-dev libsuitesparse-dev libopenblas0-serial
           libgtest-dev libgmock-dev libbenchmark-dev liblapack-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -154,6 +154,9 @@ public:
     // Residuals of point p into the solver's right-hand side; on a rebuild also its Jacobian
     // columns. False when a residual or a Jacobian entry is not finite.
     bool jacobi(int p, double dt, double tOld, bool rebuild);
+    // Analyses the positions of every stencil's Jacobian block for the sparse direct solver of
+    // a two-dimensional run, so that its analysis is made once for the whole run.
+    void analyseStencilPattern();
     // Largest relative difference of two value vectors, over the variables.
     static double getdif(int n, int np, const double* a, const double* b);
 
@@ -259,6 +262,14 @@ public:
     std::vector<double> scratchSubValues;
     std::array<RDecodedSection, 5> decoded;
     std::unique_ptr<RSparseDirectSolver> sparseSolver;
+
+    // Wall-clock seconds the Newton iterations of this engine spent assembling (residuals and
+    // Jacobian) and in the linear solver (with the sparse solver's analysis), for the
+    // benchmarks' figures per phase.
+    struct SPhaseTimes {
+        double assembly = 0.0;
+        double linearSolve = 0.0;
+    } phaseTimes;
 
 private:
     int readDataFile(std::string& reason);

@@ -1,6 +1,7 @@
 #include "solver/linear/RSparseDirectSolver.h"
 
 #include <klu.h>
+#include <umfpack.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,8 @@ static_assert(std::is_same_v<SolverIndex, SuiteSparse_long>,
               "the sparse LU's 64-bit index must be the solver's index type");
 
 namespace {
+// mapIntoAnalysedPattern: a listed position lies outside the analysed pattern.
+constexpr int kNotContained = -1;
 // A factorisation whose smallest pivot is this far below its largest counts as singular, as
 // the band solver's absolute pivot tolerance does; each row is scaled by its largest entry
 // first, so the pivots compared here are relative.
@@ -28,15 +31,34 @@ struct RSparseDirectSolver::Impl {
     klu_l_common common;
     klu_l_symbolic* symbolic = nullptr;
     klu_l_numeric* numeric = nullptr;
+
+    double umfControl[UMFPACK_CONTROL];
+    double umfInfo[UMFPACK_INFO];
+    void* umfSymbolic = nullptr;
+    void* umfNumeric = nullptr;
+
+    bool analysed() const { return symbolic || umfSymbolic; }
 };
 
-RSparseDirectSolver::RSparseDirectSolver() : impl_(std::make_unique<Impl>())
+RSparseDirectSolver::RSparseDirectSolver(SparseLU lu) : impl_(std::make_unique<Impl>()), lu_(lu)
 {
     klu_l_defaults(&impl_->common);
     // Rows are scaled here, while the values are scattered into the compressed columns: the
     // library's own scaling pass would also re-check the pattern this class has already
     // validated, and costs more than the refactorisation itself.
     impl_->common.scale = -1;
+
+    double* control = impl_->umfControl;
+    umfpack_dl_defaults(control);
+    // The same row scaling as above, done here; no iterative refinement, as with KLU: the
+    // Newton iteration corrects what the solve leaves.
+    control[UMFPACK_SCALE] = UMFPACK_SCALE_NONE;
+    control[UMFPACK_IRSTEP] = 0;
+    // Minimum degree, and nested dissection in its place when minimum degree leaves much
+    // fill: on large plane meshes nested dissection gives a third less fill and numeric work,
+    // which every Newton iteration's factorisation saves again; on small ones its dearer
+    // analysis does not pay.
+    control[UMFPACK_ORDERING] = UMFPACK_ORDERING_CHOLMOD;
 }
 
 RSparseDirectSolver::~RSparseDirectSolver()
@@ -50,17 +72,98 @@ void RSparseDirectSolver::releaseFactors()
         klu_l_free_numeric(&impl_->numeric, &impl_->common);
     if (impl_->symbolic)
         klu_l_free_symbolic(&impl_->symbolic, &impl_->common);
+    if (impl_->umfNumeric)
+        umfpack_dl_free_numeric(&impl_->umfNumeric);
+    if (impl_->umfSymbolic)
+        umfpack_dl_free_symbolic(&impl_->umfSymbolic);
 }
 
 bool RSparseDirectSolver::samePattern(SolverIndex N, SolverIndex nz, const SolverIndex* rows,
                                       const SolverIndex* columns) const
 {
-    if (!impl_->symbolic || N != N_ || nz != nz_)
+    if (!impl_->analysed() || N != N_ || nz != nz_)
         return false;
     const std::size_t bytes = static_cast<std::size_t>(nz) * sizeof(SolverIndex);
     return nz == 0
            || (std::memcmp(rows, patternRows_.data(), bytes) == 0
                && std::memcmp(columns, patternColumns_.data(), bytes) == 0);
+}
+
+int RSparseDirectSolver::mapIntoAnalysedPattern(SolverIndex N, SolverIndex nz,
+                                                 const SolverIndex* rows, const SolverIndex* columns)
+{
+    if (!impl_->analysed() || N != N_)
+        return kNotContained;
+    const std::size_t slots = rowIndex_.size();
+    if (slotMark_.size() != slots)
+        slotMark_.assign(slots, 0);
+    ++markRound_;
+    mappedSlots_.resize(static_cast<std::size_t>(nz));
+    bool contained = true;
+    for (SolverIndex t = 0; t < nz; ++t) {
+        if (rows[t] < 1 || rows[t] > N || columns[t] < 1 || columns[t] > N)
+            return kSparseInvalidList;
+        if (!contained)
+            continue;
+        const std::size_t c = static_cast<std::size_t>(columns[t] - 1);
+        const SolverIndex* first = rowIndex_.data() + columnStart_[c];
+        const SolverIndex* last = rowIndex_.data() + columnStart_[c + 1];
+        const SolverIndex* at = std::lower_bound(first, last, rows[t] - 1);
+        if (at == last || *at != rows[t] - 1) {
+            contained = false;
+            continue;
+        }
+        const std::size_t slot = static_cast<std::size_t>(at - rowIndex_.data());
+        if (slotMark_[slot] == markRound_)
+            return kSparseInvalidList; // a position listed twice
+        slotMark_[slot] = markRound_;
+        mappedSlots_[static_cast<std::size_t>(t)] = static_cast<SolverIndex>(slot);
+    }
+    if (!contained)
+        return kNotContained;
+    listToColumnSlot_.swap(mappedSlots_);
+    patternRows_.assign(rows, rows + nz);
+    patternColumns_.assign(columns, columns + nz);
+    nz_ = nz;
+    return kSparseSolved;
+}
+
+int RSparseDirectSolver::analyseWithPreviousPattern(SolverIndex N, SolverIndex nz,
+                                                    const SolverIndex* rows,
+                                                    const SolverIndex* columns)
+{
+    // The listed positions first, then those of the analysed pattern that the list does not
+    // hold (the marks of the failed mapping tell which were met before it stopped, so they are
+    // set afresh here).
+    std::vector<SolverIndex> unionRows(rows, rows + nz), unionColumns(columns, columns + nz);
+    if (impl_->analysed() && N == N_) {
+        ++markRound_;
+        for (SolverIndex t = 0; t < nz; ++t) {
+            const std::size_t c = static_cast<std::size_t>(columns[t] - 1);
+            const SolverIndex* first = rowIndex_.data() + columnStart_[c];
+            const SolverIndex* last = rowIndex_.data() + columnStart_[c + 1];
+            const SolverIndex* at = std::lower_bound(first, last, rows[t] - 1);
+            if (at != last && *at == rows[t] - 1)
+                slotMark_[static_cast<std::size_t>(at - rowIndex_.data())] = markRound_;
+        }
+        for (std::size_t c = 0; c + 1 < columnStart_.size(); ++c)
+            for (SolverIndex s = columnStart_[c]; s < columnStart_[c + 1]; ++s)
+                if (slotMark_[static_cast<std::size_t>(s)] != markRound_) {
+                    unionRows.push_back(rowIndex_[static_cast<std::size_t>(s)] + 1);
+                    unionColumns.push_back(static_cast<SolverIndex>(c) + 1);
+                }
+    }
+    const SolverIndex count = static_cast<SolverIndex>(unionRows.size());
+    const int analysed = analyse(N, count, unionRows.data(), unionColumns.data());
+    if (analysed != kSparseSolved)
+        return analysed;
+    listToColumnSlot_.resize(static_cast<std::size_t>(nz));
+    patternRows_.assign(rows, rows + nz);
+    patternColumns_.assign(columns, columns + nz);
+    nz_ = nz;
+    slotMark_.assign(rowIndex_.size(), 0);
+    markRound_ = 0;
+    return kSparseSolved;
 }
 
 int RSparseDirectSolver::analyse(SolverIndex N, SolverIndex nz, const SolverIndex* rows,
@@ -108,9 +211,25 @@ int RSparseDirectSolver::analyse(SolverIndex N, SolverIndex nz, const SolverInde
     columnValues_.assign(count, 0.0);
     rowScale_.assign(n, 1.0);
 
-    impl_->symbolic = klu_l_analyze(N, columnStart_.data(), rowIndex_.data(), &impl_->common);
-    if (!impl_->symbolic)
-        return impl_->common.status == KLU_INVALID ? kSparseInvalidList : kSparseFailed;
+    if (lu_ == SparseLU::Klu) {
+        impl_->symbolic = klu_l_analyze(N, columnStart_.data(), rowIndex_.data(), &impl_->common);
+        if (!impl_->symbolic)
+            return impl_->common.status == KLU_INVALID ? kSparseInvalidList : kSparseFailed;
+    } else {
+        // Analysed from the pattern alone (no values), so that the analysis depends on nothing
+        // that changes while it is kept.
+        const SuiteSparse_long status =
+            umfpack_dl_symbolic(N, N, columnStart_.data(), rowIndex_.data(), nullptr,
+                                &impl_->umfSymbolic, impl_->umfControl, impl_->umfInfo);
+        if (status != UMFPACK_OK) {
+            if (impl_->umfSymbolic)
+                umfpack_dl_free_symbolic(&impl_->umfSymbolic);
+            return status == UMFPACK_ERROR_invalid_matrix ? kSparseInvalidList : kSparseFailed;
+        }
+        scaledRightHandSide_.assign(n, 0.0);
+        solveIndexWork_.assign(n, 0);
+        solveValueWork_.assign(n, 0.0);
+    }
     ++analyses_;
     patternRows_.assign(rows, rows + nz);
     patternColumns_.assign(columns, columns + nz);
@@ -120,6 +239,32 @@ int RSparseDirectSolver::analyse(SolverIndex N, SolverIndex nz, const SolverInde
 }
 
 int RSparseDirectSolver::factorise()
+{
+    return lu_ == SparseLU::Klu ? factoriseKlu() : factoriseUmfpack();
+}
+
+int RSparseDirectSolver::factoriseUmfpack()
+{
+    if (impl_->umfNumeric)
+        umfpack_dl_free_numeric(&impl_->umfNumeric);
+    const SuiteSparse_long status =
+        umfpack_dl_numeric(columnStart_.data(), rowIndex_.data(), columnValues_.data(),
+                           impl_->umfSymbolic, &impl_->umfNumeric, impl_->umfControl,
+                           impl_->umfInfo);
+    ++fullFactorisations_;
+    // The reciprocal pivot spread, smallest over largest magnitude of U's diagonal, as KLU
+    // estimates it; a structurally or numerically zero pivot gives 0.
+    const double spread = impl_->umfInfo[UMFPACK_RCOND];
+    if (status == UMFPACK_OK && !(spread < kSingularPivotRatio))
+        return kSparseSolved;
+    if (impl_->umfNumeric)
+        umfpack_dl_free_numeric(&impl_->umfNumeric);
+    if (status == UMFPACK_OK || status == UMFPACK_WARNING_singular_matrix)
+        return kSparseSingular;
+    return status == UMFPACK_ERROR_invalid_matrix ? kSparseInvalidList : kSparseFailed;
+}
+
+int RSparseDirectSolver::factoriseKlu()
 {
     klu_l_common& common = impl_->common;
     SolverIndex* Ap = columnStart_.data();
@@ -156,6 +301,31 @@ int RSparseDirectSolver::factorise()
     return kSparseSolved;
 }
 
+int RSparseDirectSolver::analysePattern(SolverIndex N, SolverIndex count, const SolverIndex* rows,
+                                        const SolverIndex* columns)
+{
+    if (lu_ != SparseLU::Umfpack)
+        return kSparseSolved;
+    if (N < 1 || count < 1 || !rows || !columns)
+        return kSparseInvalidList;
+    try {
+        const int analysed = analyse(N, count, rows, columns);
+        if (analysed != kSparseSolved)
+            return analysed;
+    } catch (const std::bad_alloc&) {
+        releaseFactors();
+        N_ = 0;
+        return kSparseFailed;
+    }
+    // No list has been mapped yet: the next one is looked up in the pattern.
+    patternRows_.clear();
+    patternColumns_.clear();
+    nz_ = -1;
+    slotMark_.assign(rowIndex_.size(), 0);
+    markRound_ = 0;
+    return kSparseSolved;
+}
+
 void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz, const double* values,
                                     const SolverIndex* rows, const SolverIndex* columns,
                                     const double* rightHandSide, double* solution,
@@ -172,7 +342,19 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
     }
     try {
         if (!samePattern(N, nz, rows, columns)) {
-            const int analysed = analyse(N, nz, rows, columns);
+            int analysed = kSparseSolved;
+            if (lu_ == SparseLU::Klu) {
+                analysed = analyse(N, nz, rows, columns);
+            } else {
+                // The Jacobian of a plane mesh drops an entry wherever a difference quotient
+                // comes out below 1e-20, so its pattern varies from one Newton iteration to
+                // the next within the stencils' pattern. A list inside the analysed pattern
+                // keeps the analysis (its other positions hold zeros); one that leaves it is
+                // analysed together with the previous pattern, so the two alternate no more.
+                analysed = mapIntoAnalysedPattern(N, nz, rows, columns);
+                if (analysed == kNotContained)
+                    analysed = analyseWithPreviousPattern(N, nz, rows, columns);
+            }
             if (analysed != kSparseSolved) {
                 status = analysed;
                 return;
@@ -190,6 +372,8 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
         for (double& scale : rowScale_)
             if (scale == 0.0)
                 scale = 1.0;
+        if (lu_ == SparseLU::Umfpack)
+            std::fill(columnValues_.begin(), columnValues_.end(), 0.0); // unlisted positions
         for (SolverIndex t = 0; t < nz; ++t)
             columnValues_[static_cast<std::size_t>(listToColumnSlot_[static_cast<std::size_t>(t)])] =
                 values[t] / rowScale_[static_cast<std::size_t>(rows[t] - 1)];
@@ -199,11 +383,25 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
             status = factorised;
             return;
         }
-        for (SolverIndex i = 0; i < N; ++i)
-            solution[i] = rightHandSide[i] / rowScale_[static_cast<std::size_t>(i)];
-        if (!klu_l_solve(impl_->symbolic, impl_->numeric, N, 1, solution, &impl_->common)) {
-            status = kSparseFailed;
-            return;
+        if (lu_ == SparseLU::Klu) {
+            for (SolverIndex i = 0; i < N; ++i)
+                solution[i] = rightHandSide[i] / rowScale_[static_cast<std::size_t>(i)];
+            if (!klu_l_solve(impl_->symbolic, impl_->numeric, N, 1, solution, &impl_->common)) {
+                status = kSparseFailed;
+                return;
+            }
+        } else {
+            double* b = scaledRightHandSide_.data();
+            for (SolverIndex i = 0; i < N; ++i)
+                b[i] = rightHandSide[i] / rowScale_[static_cast<std::size_t>(i)];
+            if (umfpack_dl_wsolve(UMFPACK_A, columnStart_.data(), rowIndex_.data(),
+                                  columnValues_.data(), solution, b, impl_->umfNumeric,
+                                  impl_->umfControl, impl_->umfInfo, solveIndexWork_.data(),
+                                  solveValueWork_.data())
+                != UMFPACK_OK) {
+                status = kSparseFailed;
+                return;
+            }
         }
         status = kSparseSolved;
     } catch (const std::bad_alloc&) {

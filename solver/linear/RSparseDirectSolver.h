@@ -3,10 +3,18 @@
 //
 // The system is given as a list of non-zeros (value, 1-based row, 1-based column) without
 // duplicate positions. The solver keeps the ordering and symbolic analysis of the last pattern
-// and reuses it, together with its numeric storage, while later calls give the same rows and
-// columns in the same order; a changed pattern is analysed afresh. After the first call of a
-// pattern, a call allocates nothing unless the reused pivot order turns out poor and a fresh
-// factorisation is needed.
+// and reuses it while later calls give the same rows and columns in the same order (UMFPACK:
+// while their positions lie within the analysed pattern); a changed pattern is analysed afresh.
+//
+// Two LU codes of SuiteSparse serve the contract, chosen when the solver is made:
+// - SparseLU::Klu (one-dimensional grids): KLU, a left-looking LU that
+//   also reuses the previous pivot order and its numeric storage, so that after the first call
+//   of a pattern a call allocates nothing unless the reused order turns out poor and a fresh
+//   factorisation is needed. It suits the narrow band-like patterns of a line of points.
+// - SparseLU::Umfpack (two-dimensional grids): UMFPACK, a multifrontal LU after a fill-reducing
+//   ordering, with dense kernels for its frontal matrices; every call factorises afresh with
+//   threshold pivoting on the kept analysis. On the stencil matrices of a plane mesh its factors
+//   have a fraction of the other's fill, and its time grows far slower with the mesh.
 //
 // Not thread-safe: one object per run.
 
@@ -22,9 +30,11 @@ inline constexpr int kSparseInvalidList = 2; // N < 1, nz < 0, a row or column o
                                              // position listed twice
 inline constexpr int kSparseFailed = 3;      // out of memory or another failure of the LU
 
+enum class SparseLU { Klu, Umfpack };
+
 class RSparseDirectSolver {
 public:
-    RSparseDirectSolver();
+    explicit RSparseDirectSolver(SparseLU lu = SparseLU::Klu);
     ~RSparseDirectSolver();
     RSparseDirectSolver(const RSparseDirectSolver&) = delete;
     RSparseDirectSolver& operator=(const RSparseDirectSolver&) = delete;
@@ -38,8 +48,18 @@ public:
                    double* solution, const SolverIndex& workSize1, const SolverIndex& workSize2,
                    int& status);
 
+    // UMFPACK only (KLU ignores it and returns 0): analyses in advance the positions that the
+    // later lists will lie within, given as QX_Sparse's lists are. A caller that knows the
+    // structure of its matrices so spares the analyses of lists that differ only in the
+    // entries they leave out. Status as QX_Sparse's: 0, 2 (a malformed list) or 3.
+    int analysePattern(SolverIndex N, SolverIndex count, const SolverIndex* rows,
+                       const SolverIndex* columns);
+
+    SparseLU lu() const { return lu_; }
+
     // How many times the current object analysed a pattern, and how many numeric
-    // factorisations it made from scratch (the rest reused the previous pivot order).
+    // factorisations it made from scratch (the rest reused the previous pivot order; the
+    // UMFPACK chooses its pivots in every factorisation).
     SolverIndex analysisCount() const { return analyses_; }
     SolverIndex fullFactorisationCount() const { return fullFactorisations_; }
 
@@ -48,10 +68,21 @@ private:
     bool samePattern(SolverIndex N, SolverIndex nz, const SolverIndex* rows,
                      const SolverIndex* columns) const;
     int analyse(SolverIndex N, SolverIndex nz, const SolverIndex* rows, const SolverIndex* columns);
+    // UMFPACK only: maps a list into the analysed pattern (status 0), refuses it (2), or tells
+    // that a position lies outside the pattern (-1); the analysis is then made for the union of
+    // the list and the previous pattern.
+    int mapIntoAnalysedPattern(SolverIndex N, SolverIndex nz, const SolverIndex* rows,
+                               const SolverIndex* columns);
+    int analyseWithPreviousPattern(SolverIndex N, SolverIndex nz, const SolverIndex* rows,
+                                   const SolverIndex* columns);
     int factorise();
     void releaseFactors();
 
+    int factoriseKlu();
+    int factoriseUmfpack();
+
     std::unique_ptr<Impl> impl_;
+    SparseLU lu_ = SparseLU::Klu;
     SolverIndex N_ = 0;
     SolverIndex nz_ = 0;
     std::vector<SolverIndex> patternRows_;    // the analysed pattern, as listed
@@ -63,6 +94,12 @@ private:
     std::vector<double> rowScale_;              // largest magnitude per row
     std::vector<SolverIndex> listByRow_;        // the listed non-zeros ordered by row
     std::vector<SolverIndex> scratch_;
+    std::vector<SolverIndex> slotMark_;       // per analysed position: the round that met it
+    SolverIndex markRound_ = 0;
+    std::vector<SolverIndex> mappedSlots_;
+    std::vector<double> scaledRightHandSide_;   // UMFPACK solve: its input and output differ
+    std::vector<SolverIndex> solveIndexWork_;   // UMFPACK solve's work arrays
+    std::vector<double> solveValueWork_;
     double spreadOfLastFullFactorisation_ = 0.0; // smallest over largest pivot
     SolverIndex analyses_ = 0;
     SolverIndex fullFactorisations_ = 0;

@@ -12,6 +12,7 @@
 
 extern "C" void dgesv_(const int* n, const int* nrhs, double* a, const int* lda, int* ipiv, double* b,
                        const int* ldb, int* info);
+extern "C" void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
 
 namespace lineartest {
 
@@ -54,6 +55,30 @@ inline int denseSolve(const DenseSystem& A, std::vector<double>& b)
     int info = 0;
     dgesv_(&n, &one, columnMajor.data(), &n, pivots.data(), b.data(), &n, &info);
     return info;
+}
+
+// The oracle's verdict that A is singular: LAPACK's LU meets a pivot that is zero or below
+// 1e-14 of the largest. An exact zero alone depends on the BLAS under LAPACK: an optimised one
+// may round a dependent row to a tiny pivot instead.
+inline bool denseSingular(const DenseSystem& A)
+{
+    const int n = static_cast<int>(A.N);
+    std::vector<double> columnMajor(A.a.size());
+    for (SolverIndex r = 0; r < A.N; ++r)
+        for (SolverIndex c = 0; c < A.N; ++c)
+            columnMajor[static_cast<std::size_t>(c * A.N + r)] = A(r, c);
+    std::vector<int> pivots(static_cast<std::size_t>(n));
+    int info = 0;
+    dgetrf_(&n, &n, columnMajor.data(), &n, pivots.data(), &info);
+    if (info > 0)
+        return true;
+    double smallest = HUGE_VAL, largest = 0.0;
+    for (SolverIndex i = 0; i < A.N; ++i) {
+        const double pivot = std::fabs(columnMajor[static_cast<std::size_t>(i * A.N + i)]);
+        smallest = std::min(smallest, pivot);
+        largest = std::max(largest, pivot);
+    }
+    return smallest <= 1e-14 * largest;
 }
 
 inline double maxRelativeDifference(const std::vector<double>& x, const std::vector<double>& reference)
