@@ -241,6 +241,13 @@ TEST(Newton, TwoDimensionalRunRebuildsTheJacobianEveryIterationOnEitherMethod)
         // Newton from 1 converges in 6 iterations; keeping each Jacobian for 3 iterations, as
         // MISES 3 does in one dimension, takes 8.
         EXPECT_LE(g.iterationCount, 6);
+        if (c.linearMethod == kMethodExternalSparse) {
+            // UMFPACK, analysed once for the stencils' pattern, then factorised per iteration.
+            ASSERT_TRUE(engine.sparseSolver);
+            EXPECT_EQ(engine.sparseSolver->lu(), SparseLU::Umfpack);
+            EXPECT_EQ(engine.sparseSolver->analysisCount(), 1);
+            EXPECT_EQ(engine.sparseSolver->fullFactorisationCount(), g.iterationCount);
+        }
     }
 }
 
