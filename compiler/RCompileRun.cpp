@@ -2,6 +2,7 @@
 
 #include "compiler/ChemistryPreparation.h"
 #include "compiler/CompileList.h"
+#include "compiler/OutputTimes.h"
 #include "chemistry/RSSChem.h"
 #include "compiler/SolverDataFileWriter.h"
 
@@ -71,6 +72,18 @@ void compileSteps(RMORVDocument& document, const std::array<QStringList, 5>& scr
     for (const QString& region : integralRegionsOutsideGrid(compiler, *document.mesh)) {
         log.append(QStringLiteral("(E) Integral region does not match the grid :") + region);
         ++compiler.errorCount;
+    }
+
+    // An end time too far beyond the output interval would ask for more output times than any
+    // run can take; the compile says so instead of failing on the solver data file.
+    {
+        const SControlData& c = *compiler.control;
+        if (!outputTimesFit(c.PARMT != 0, c.TSTART, c.TEND, compiler.symbols->TGRID_A,
+                            compiler.symbols->TGRID_B.size())) {
+            log.append(QStringLiteral("(E) Too many output times :%1 to %2 every %3")
+                           .arg(c.TSTART).arg(c.TEND).arg(compiler.symbols->TGRID_A));
+            ++compiler.errorCount;
+        }
     }
 
     log.append(QStringLiteral("> %1 error(s), %2 warning(s)").arg(compiler.errorCount).arg(compiler.warningCount));

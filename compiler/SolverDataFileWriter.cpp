@@ -137,6 +137,10 @@ bool buildText(const SolverDataSource& src, QByteArray& out, QString& error)
     out += line(joined({integer(c.PARMT), integer(c.PARMX), integer(c.PARMY)}));
 
     const QList<double> times = solverOutputTimes(c.PARMT != 0, c.TSTART, c.TEND, s.TGRID_A, s.TGRID_B);
+    if (times.isEmpty()) {
+        error = QStringLiteral("more output times than a run can take");
+        return false;
+    }
     out += line(integer(times.size()) + " /timegrid");
     writeReals(out, times.size(), [&times](long long i) { return times[i]; });
 

@@ -112,6 +112,20 @@ TEST(CompileRun, RegionOutsideTheGridIsAnError)
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("mesh2d.MVAT$"))));
 }
 
+// Regression: an end time 1e12 intervals away made the compile grow the output time list until
+// memory ran out, then report a file error.
+TEST(CompileRun, TooManyOutputTimesIsAnError)
+{
+    QTemporaryDir dir;
+    auto doc = document(NoGrid);
+    doc->compiler->control->TEND = 1e12;
+    doc->compiler->symbols->TGRID_A = 1.0;
+    Compiled c = compile(std::move(doc), dir.path() + QLatin1Char('/'), QStringLiteral("nogrid.MV3"));
+    EXPECT_EQ(c.errors, 1);
+    EXPECT_TRUE(c.log.contains(QStringLiteral("(E) Too many output times :0 to 1e+12 every 1")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nogrid.MVAT$"))));
+}
+
 TEST(CompileRun, FileThatCannotBeCreatedIsReportedAndKeepsTheState)
 {
     QTemporaryDir dir;

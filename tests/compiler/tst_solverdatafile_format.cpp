@@ -44,7 +44,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {1.0, 2.0, 3.0}},
         TimesCase{"extra times only, without an interval", true, 0.0, 4.0, 0.0, {1.0, 2.0}, {1.0, 2.0, 4.0}},
         // Regression: truncating the start to the interval lost the output time 0 of a negative start.
-        TimesCase{"negative start keeps the regular time at or below it", true, -0.5, 2.0, 1.0, {}, {0.0, 1.0, 2.0}}));
+        TimesCase{"negative start keeps the regular time at or below it", true, -0.5, 2.0, 1.0, {}, {0.0, 1.0, 2.0}},
+        // Regression: an infinite end, or one too far beyond the interval, grew the list until
+        // memory ran out.
+        TimesCase{"infinite end: no list", true, 0.0, INFINITY, 1.0, {}, {}},
+        TimesCase{"end 1e12 intervals away: no list", true, 0.0, 1e12, 1.0, {0.5}, {}}));
+
+TEST(SolverDataFile, OutputTimesFitUpToTheirLimit)
+{
+    // The bound counts the regular times below the end, the extra times and the end itself.
+    EXPECT_TRUE(outputTimesFit(true, 0.0, kMaxOutputTimes - 2.0, 1.0, 0));
+    EXPECT_FALSE(outputTimesFit(true, 0.0, kMaxOutputTimes - 1.0, 1.0, 0));
+    EXPECT_FALSE(outputTimesFit(true, 0.0, kMaxOutputTimes - 2.0, 1.0, 1));
+    EXPECT_FALSE(outputTimesFit(true, 0.0, 1.0, 1e-300, 0));
+    EXPECT_TRUE(outputTimesFit(false, 0.0, INFINITY, 1e-300, 0));
+    EXPECT_TRUE(outputTimesFit(true, 5.0, 1.0, 1e-300, 0)); // an end before the start has none
+}
 
 TEST(SolverDataFields, RealsKeepTheirWidthAndAPoint)
 {
