@@ -59,6 +59,11 @@ RSparseDirectSolver::RSparseDirectSolver(SparseLU lu) : impl_(std::make_unique<I
     // which every Newton iteration's factorisation saves again; on small ones its dearer
     // analysis does not pay.
     control[UMFPACK_ORDERING] = UMFPACK_ORDERING_CHOLMOD;
+    // The ordering of A + A' with diagonal pivots preferred: the stencil matrices have a full
+    // diagonal and a nearly symmetric pattern. Left to choose, the library takes the
+    // unsymmetric strategy for a pattern analysed in advance, whose boundary rows list their
+    // stencils' positions too, and its factors then cost several times the work.
+    control[UMFPACK_STRATEGY] = UMFPACK_STRATEGY_SYMMETRIC;
 }
 
 RSparseDirectSolver::~RSparseDirectSolver()
