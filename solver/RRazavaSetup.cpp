@@ -66,7 +66,8 @@ void RRazava::PrepareInitial(int& code)
 
     // The stencils and weights were computed with the work arrays (the non-zero list is sized
     // from them); a plane run lists them and, with a fresh header, writes its neighbour lines.
-    if (g.dimension == 2 && g.IPRT % 10 >= 2 && g.IPRN > 0) {
+    // One flush after the whole listing: a flush per line would make one write per point.
+    if (g.dimension == 2 && g.IPRT % 10 >= 2 && g.IPRN > 0 && g.logFile.writer) {
         char buf[16];
         for (int p = 0; p < np; ++p) {
             std::snprintf(buf, sizeof buf, "%5d", p + 1);
@@ -76,8 +77,9 @@ void RRazava::PrepareInitial(int& code)
                 std::snprintf(buf, sizeof buf, "%6d", stencilPoints[std::size_t(p) * 6 + j] + 1);
                 line += buf;
             }
-            logLine(line);
+            WriteLine(g.logFile, line);
         }
+        FlushFile(g.logFile);
     }
     if (!continued)
         WriteNeighbourLines();
