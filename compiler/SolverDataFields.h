@@ -20,12 +20,19 @@ QByteArray integer(long long value, int width = 0);
 // before it, so that it never fuses with the field before it in a run of abutting fields.
 QByteArray separated(const QByteArray& text, int width);
 
+// The text of separated(real(value), 22) and of separated(integer(value, width), width), written
+// into `buffer` (at least 48 chars) without temporaries; the length is returned. The grid's bulk
+// of values goes through these.
+int formatSeparatedReal(char* buffer, double value);
+int formatSeparatedInteger(char* buffer, long long value, int width);
+
 // A run of fields written one after another: a line ends after every `perLine`-th field and
 // after the last one (finish). A run without fields writes nothing.
 class ValueRun {
 public:
     ValueRun(QByteArray& out, int perLine) : m_out(out), m_perLine(perLine) {}
     void add(const QByteArray& field);
+    void add(const char* field, int length);
     void finish();
 
 private:
@@ -39,8 +46,9 @@ template <typename Get>
 void writeReals(QByteArray& out, long long count, Get get)
 {
     ValueRun run(out, 10);
+    char buffer[48];
     for (long long i = 0; i < count; ++i)
-        run.add(separated(real(get(i)), 22));
+        run.add(buffer, formatSeparatedReal(buffer, get(i)));
     run.finish();
 }
 

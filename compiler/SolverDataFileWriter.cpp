@@ -149,6 +149,9 @@ bool buildText(const SolverDataSource& src, QByteArray& out, QString& error)
     const std::vector<RGridPoint>& grid = dimension == 0 ? dummy : nodes;
     const long long np = (long long)grid.size() - kCorners;
     const auto node = [&grid](long long i) -> const RGridPoint& { return grid[size_t(i + kCorners)]; };
+    // Room for the grid's lines at once: a few hundred bytes per point, fewer per triangle.
+    out.reserve(out.size() + qsizetype(np) * 200
+                + (dimension == 2 ? qsizetype(src.mesh->triangles.size()) * 48 : 0));
     out += line(integer(np) + " /grid");
     writeReals(out, np, [&node](long long i) { return node(i).x; });
     writeReals(out, np, [&node](long long i) { return node(i).y; });
@@ -161,23 +164,24 @@ bool buildText(const SolverDataSource& src, QByteArray& out, QString& error)
     out += line(integer((long long)comp.literals.size()) + " /constant");
     writeReals(out, (long long)comp.literals.size(), [&comp](long long i) { return comp.literals[size_t(i)]; });
 
+    char field[48];
     {
         ValueRun run(out, 30);
         for (long long i = 0; i < np; ++i)
-            run.add(separated(integer(node(i).regionCode, 10), 10));
+            run.add(field, formatSeparatedInteger(field, node(i).regionCode, 10));
         run.finish();
     }
     {
         ValueRun run(out, 30);
         for (long long i = 0; i < np; ++i)
-            run.add(separated(integer((long long)node(i).neighbours.size() + 1, 6), 6));
+            run.add(field, formatSeparatedInteger(field, (long long)node(i).neighbours.size() + 1, 6));
         run.finish();
     }
     for (long long i = 0; i < np; ++i) {
-        QByteArray text = separated(integer(i + 1, 6), 6);
+        out.append(field, formatSeparatedInteger(field, i + 1, 6));
         for (const int n : node(i).neighbours)
-            text += separated(integer(n - 2, 6), 6);
-        out += line(text);
+            out.append(field, formatSeparatedInteger(field, n - 2, 6));
+        out += kEol;
     }
 
     // Only a two-dimensional problem can use integral regions.
@@ -199,12 +203,11 @@ bool buildText(const SolverDataSource& src, QByteArray& out, QString& error)
         const std::vector<RCellTriangle>& triangles = src.mesh->triangles;
         out += line(integer((long long)triangles.size()) + " /Triangle information");
         for (const RCellTriangle& t : triangles) {
-            QByteArray text;
             for (const int v : t.vertices)
-                text += separated(integer(v - 2, 6), 6);
+                out.append(field, formatSeparatedInteger(field, v - 2, 6));
             for (const int n : t.neighbours)
-                text += separated(integer((long long)n + 1, 6), 6);
-            out += line(text);
+                out.append(field, formatSeparatedInteger(field, (long long)n + 1, 6));
+            out += kEol;
         }
     }
 

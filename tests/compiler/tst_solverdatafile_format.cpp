@@ -87,6 +87,28 @@ TEST(SolverDataFields, FullFieldsNeverFuse)
     EXPECT_EQ(SolverDataFields::separated(SolverDataFields::integer(12345, 6), 6), QByteArray(" 12345"));
 }
 
+// The grid's bulk is written by the direct formatters, which must give exactly the fields of
+// the composed ones, full fields, non-numbers and negative numbers included.
+TEST(SolverDataFields, DirectFormattersGiveTheComposedFields)
+{
+    char buffer[48];
+    for (const double v : std::initializer_list<double>{0.0, -0.0, 1.0, -1.5e-100, 1.5e-100, 1e100, -2.5e307, 4.9e-324,
+                           0.123456789012345678, NAN, -NAN, INFINITY, -INFINITY}) {
+        SCOPED_TRACE(v);
+        const int length = SolverDataFields::formatSeparatedReal(buffer, v);
+        EXPECT_EQ(QByteArray(buffer, length),
+                  SolverDataFields::separated(SolverDataFields::real(v), 22));
+    }
+    for (const long long v : {0LL, 7LL, -42LL, 12345LL, 123456LL, -12345LL, 9876543210LL}) {
+        for (const int width : {6, 10}) {
+            SCOPED_TRACE(testing::Message() << v << " in " << width);
+            const int length = SolverDataFields::formatSeparatedInteger(buffer, v, width);
+            EXPECT_EQ(QByteArray(buffer, length),
+                      SolverDataFields::separated(SolverDataFields::integer(v, width), width));
+        }
+    }
+}
+
 TEST(SolverDataFields, RunsBreakLinesAfterTheirLengthAndAtTheEnd)
 {
     const auto lines = [](int count) {
