@@ -14,7 +14,7 @@ bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\0';
 // Fills file.items from the next line that holds at least one item; false at end of file.
 bool fillItems(RFile& file, bool forReal)
 {
-    std::string line;
+    std::string& line = file.lineBuffer;
     while (ReadRawLine(file, line)) {
         const std::size_t slash = line.find('/');
         if (slash != std::string::npos)
@@ -26,7 +26,7 @@ bool fillItems(RFile& file, bool forReal)
                     c = 'E';
             }
         }
-        file.items = splitCommaText(line);
+        splitCommaTextInto(line, file.items);
         file.next = 0;
         if (!file.items.empty())
             return true;
@@ -46,16 +46,25 @@ const std::string* nextItem(RFile& file, bool forReal)
 
 } // namespace
 
-std::vector<std::string> splitCommaText(std::string_view line)
+void splitCommaTextInto(std::string_view line, std::vector<std::string>& items)
 {
-    std::vector<std::string> items;
+    // The strings already in `items` are overwritten in place, so that a reader splitting line
+    // after line keeps their storage instead of allocating each item anew.
+    std::size_t count = 0;
+    auto nextSlot = [&]() -> std::string& {
+        if (count == items.size())
+            items.emplace_back();
+        std::string& slot = items[count++];
+        slot.clear();
+        return slot;
+    };
     std::size_t p = 0;
     const std::size_t n = line.size();
     auto at = [&](std::size_t i) { return i < n ? line[i] : '\0'; };
     while (p < n && isBlank(line[p]))
         ++p;
     while (p < n) {
-        std::string item;
+        std::string& item = nextSlot();
         if (line[p] == '"') {
             ++p;
             while (p < n) {
@@ -76,12 +85,11 @@ std::vector<std::string> splitCommaText(std::string_view line)
                 ++p;
             item.assign(line.substr(start, p - start));
         }
-        items.push_back(std::move(item));
         while (p < n && isBlank(line[p]))
             ++p;
         if (at(p) == ',') {
             if (p + 1 >= n)
-                items.emplace_back();
+                nextSlot();
             do
                 ++p;
             while (p < n && isBlank(line[p]));
@@ -89,6 +97,13 @@ std::vector<std::string> splitCommaText(std::string_view line)
             break; // an embedded NUL ends the text
         }
     }
+    items.resize(count);
+}
+
+std::vector<std::string> splitCommaText(std::string_view line)
+{
+    std::vector<std::string> items;
+    splitCommaTextInto(line, items);
     return items;
 }
 

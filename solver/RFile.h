@@ -35,6 +35,7 @@ struct RFile {
     std::size_t next = 0;                  // next unread item
     Eio mode = Eio::read;
     long lineNumber = 0;                   // lines read so far (for messages)
+    std::string lineBuffer;                // the line being split, kept for its storage
 
     bool isOpen() const { return reader || writer; }
 };
@@ -43,6 +44,8 @@ struct RFile {
 // blanks beside a comma are no item, two commas in a row give an empty item, a trailing comma
 // gives an empty item, a double-quoted item is taken whole (inner "" is one quote).
 std::vector<std::string> splitCommaText(std::string_view line);
+// The same into `items`, whose strings are reused.
+void splitCommaTextInto(std::string_view line, std::vector<std::string>& items);
 
 // Opens the file named by the record; an open stream is closed first. Write mode replaces the
 // file (or appends when `append`); a UTF-8 file that starts empty gets the byte-order mark.
