@@ -8,6 +8,16 @@
 namespace {
 // A triangle registered over more cells than this is tested for every query instead.
 constexpr int kBigSpan = 32;
+constexpr int kMaxCellsPerAxis = 4096;
+
+// A cell count along one axis from a wanted count of any size (a huge ratio of tolerance to
+// figure, a figure of zero width): at least 1, at most kMaxCellsPerAxis, converted only in range.
+int cellsPerAxis(double wanted)
+{
+    if (!(wanted >= 1))
+        return 1;
+    return wanted < kMaxCellsPerAxis ? int(wanted) : kMaxCellsPerAxis;
+}
 } // namespace
 
 void RMeshIndex::eraseValue(std::vector<int>& v, int value)
@@ -131,14 +141,10 @@ void RMeshIndex::rebuild()
     const int nt = int(shadow.size());
     const int target = std::max(1, nt);
     const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
-    int gx = std::max(1, int(std::sqrt(target * w / h)));
-    int gy = std::max(1, target / gx);
     // Cells never narrower than a few tolerances, so a neighbourhood query looks at 3 x 3 cells.
     const double minCell = 4 * std::max(tol, 1e-300);
-    gx = std::max(1, std::min(gx, int(w / minCell)));
-    gy = std::max(1, std::min(gy, int(h / minCell)));
-    gx = std::min(gx, 4096);
-    gy = std::min(gy, 4096);
+    const int gx = cellsPerAxis(std::min(std::sqrt(target * w / h), w / minCell));
+    const int gy = cellsPerAxis(std::min(double(target / gx), h / minCell));
     nx = gx;
     ny = gy;
     cw = w / nx;
@@ -282,7 +288,7 @@ void RMeshIndex::triangleWritten(int t)
         unregisterTriangle(t);
     shadow[t].live = true;
     registerTriangle(t, true);
-    if (int(shadow.size()) > 2 * nx * ny && nx * ny < 4096 * 4096)
+    if (int(shadow.size()) > 2 * nx * ny && nx * ny < kMaxCellsPerAxis * kMaxCellsPerAxis)
         rebuild();
 }
 
