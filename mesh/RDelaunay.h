@@ -54,9 +54,15 @@ public:
     QList<RIntegral> lineTable;
     QList<RIntegral> regionTable;
     RMeshProgress* progress = nullptr;
-    // Set when a step that must not fail (ear clipping, the quality sequence) found the mesh
-    // inconsistent; the generation then ends as failed and its mesh is discarded.
+    // Set when a step that must not fail (ear clipping, the quality sequence, a flip cascade
+    // within its budget) found the mesh inconsistent; the generation then ends as failed and
+    // its mesh is discarded.
     bool failed = false;
+    // Edge flips since the rough mesh began.
+    long long flipTotal = 0;
+    // One cascade of flips may make at most base + per triangle x the triangle count flips.
+    static constexpr long long kFlipBudgetBase = 100000;
+    static constexpr long long kFlipBudgetPerTriangle = 10;
 
     // Spatial indexes and the ordered quality sequence. They change no result; off, every
     // lookup is the plain scan (used by the differential tests).

@@ -1,6 +1,7 @@
 // The generator's kernel: point location, insertion by splitting one or two triangles, Lawson
 // flips, the rating of a triangle for refinement and the quality-ordered triangle sequence.
 #include "mesh/RDelaunay.h"
+#include "mesh/RExactPredicates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -219,6 +220,26 @@ int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int reg
     RTriangleMesh& m = *mesh;
     if (where == 2 && nb < 0)
         return 1; // an edge of the enclosing triangle: nothing lies beyond it
+    // Location allows the mesh tolerance: a point that near an edge counts as on it. Beside a
+    // thin triangle that edge may not be the one the point lies on, and the split would make a
+    // triangle without area or a folded one; such a point is refused like one on a node.
+    auto makesArea = [&](int u, int v) {
+        const RGridPoint& U = m.gridPoints[u];
+        const RGridPoint& V = m.gridPoints[v];
+        return exactOrientation(U.x, U.y, V.x, V.y, x, y) > 0;
+    };
+    if (where == 0) {
+        const RCellTriangle& T = m.triangles[t];
+        const int V0 = T.vertices[0], V1 = T.vertices[1], V2 = T.vertices[2];
+        if (!makesArea(V0, V1) || !makesArea(V1, V2) || !makesArea(V2, V0))
+            return 1;
+    } else {
+        const RCellTriangle& T = m.triangles[t];
+        const int k = positionOf(T, a);
+        const int P = T.vertices[(k + 1) % 3], Q = T.vertices[(k + 2) % 3];
+        if (!makesArea(Q, a) || !makesArea(b, Q) || !makesArea(a, P) || !makesArea(P, b))
+            return 1;
+    }
     RGridPoint g;
     g.x = x;
     g.y = y;
@@ -352,16 +373,34 @@ void RDelaunay::searchPoint(int vertex, int t, int& d, int& n) const
     const RGridPoint& A = m.gridPoints[T.vertices[vertex]];
     const RGridPoint& B = m.gridPoints[T.vertices[(vertex + 1) % 3]];
     const RGridPoint& C = m.gridPoints[T.vertices[(vertex + 2) % 3]];
-    const double o = (C.x - B.x) * (A.y - B.y) - (C.y - B.y) * (A.x - B.x);
-    if (o == 0.0)
-        return;
-    const double cb2 = (C.x - B.x) * (C.x - B.x) + (C.y - B.y) * (C.y - B.y);
-    const double ab2 = (A.x - B.x) * (A.x - B.x) + (A.y - B.y) * (A.y - B.y);
-    const double ux = (0.5 / o) * (cb2 * (A.y - B.y) - (C.y - B.y) * ab2);
-    const double uy = (0.5 / o) * (ab2 * (C.x - B.x) - cb2 * (A.x - B.x));
     const RGridPoint& D = m.gridPoints[d];
-    const double ex = D.x - B.x - ux, ey = D.y - B.y - uy;
-    if (ex * ex + ey * ey > 0.99999 * (ux * ux + uy * uy))
+    const double o = (C.x - B.x) * (A.y - B.y) - (C.y - B.y) * (A.x - B.x);
+    if (o != 0.0) {
+        const double cb2 = (C.x - B.x) * (C.x - B.x) + (C.y - B.y) * (C.y - B.y);
+        const double ab2 = (A.x - B.x) * (A.x - B.x) + (A.y - B.y) * (A.y - B.y);
+        const double ux = (0.5 / o) * (cb2 * (A.y - B.y) - (C.y - B.y) * ab2);
+        const double uy = (0.5 / o) * (ab2 * (C.x - B.x) - cb2 * (A.x - B.x));
+        const double ex = D.x - B.x - ux, ey = D.y - B.y - uy;
+        if (ex * ex + ey * ey > 0.99999 * (ux * ux + uy * uy)) {
+            d = -1;
+            return;
+        }
+    }
+    // The test above rounds, most of all for a thin triangle, and may then ask for a flip that
+    // folds the mesh or that the test from the other side of the edge asks to undo: two
+    // triangles flipped back and forth for ever. A flip is made only when both triangles it
+    // makes have area, and, unless it replaces a triangle without area, when D lies inside the
+    // circle through A, B and C exactly. That sign is the same from both sides of the edge, so
+    // no flip is ever undone and every cascade ends.
+    const bool makesValidTriangles = exactOrientation(B.x, B.y, D.x, D.y, A.x, A.y) > 0
+                                     && exactOrientation(D.x, D.y, C.x, C.y, A.x, A.y) > 0;
+    if (!makesValidTriangles) {
+        d = -1;
+        return;
+    }
+    if (o == 0.0 || exactOrientation(A.x, A.y, B.x, B.y, C.x, C.y) <= 0)
+        return;
+    if (exactInCircle(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y) <= 0)
         d = -1;
 }
 
@@ -429,6 +468,11 @@ void RDelaunay::flipEdge(int t, int i)
 
 void RDelaunay::swapTriangle()
 {
+    // The flip test never undoes a flip, so a cascade ends after far fewer flips than this;
+    // the budget is the last guard should the mesh be inconsistent: the generation then fails
+    // instead of flipping for ever.
+    const long long budget = kFlipBudgetBase + kFlipBudgetPerTriangle * (long long)mesh->triangles.size();
+    long long flips = 0;
     while (flipCount > 0) {
         const int t = flipStack[flipCount - 1];
         bool flipped = false;
@@ -436,7 +480,14 @@ void RDelaunay::swapTriangle()
             int d, n;
             searchPoint(i, t, d, n);
             if (d >= 0) {
+                if (++flips > budget)
+                    failed = true;
+                if (failed || cancel.load(std::memory_order_acquire)) {
+                    flipCount = 0;
+                    return;
+                }
                 flipEdge(t, i);
+                ++flipTotal;
                 flipped = true;
                 break;
             }

@@ -67,6 +67,7 @@ void RDelaunay::clearMesh()
     seq.clear();
     index.clear();
     flipCount = 0;
+    flipTotal = 0;
     failed = false;
 }
 

@@ -2,6 +2,7 @@
 // node to the area-weighted centroid of its fan behind a star test, the smoothing passes, and
 // the removal of nodes surrounded by exactly three triangles.
 #include "mesh/RDelaunay.h"
+#include "mesh/RExactPredicates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,6 +124,15 @@ double RDelaunay::correctInnerPoint(int node)
     for (int r : ring)
         if (m.isSamePt(x, y, m.gridPoints[r].x, m.gridPoints[r].y))
             return 0;
+    // The star test rounds and accepts a zero product: a move that leaves a fan triangle
+    // without area, or folded, when evaluated exactly is refused, so smoothing never breaks a
+    // valid mesh.
+    for (int k = 0; k < n; ++k) {
+        const RGridPoint& a = m.gridPoints[ring[(k + n - 1) % n]];
+        const RGridPoint& b = m.gridPoints[ring[k]];
+        if (exactOrientation(x, y, a.x, a.y, b.x, b.y) <= 0)
+            return 0;
+    }
     m.gridPoints[node].x = x;
     m.gridPoints[node].y = y;
     if (fast)

@@ -37,6 +37,50 @@ TEST(DelaunayInsert, RandomInsertionKeepsInvariantsAfterEveryPoint)
     }
 }
 
+// Fault guarded: with a tolerance of a hundredth of the square, points counted as lying on an
+// edge beside a thin triangle were split into a folded triangle, after which two triangles were
+// flipped back and forth until memory ran out.
+TEST(DelaunayInsert, PointsWithinToleranceOfThinTrianglesNeverFoldTheMesh)
+{
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        RTriangleMesh m(30);
+        RDelaunay d(&m);
+        startEmpty(d);
+        m.tolerance = 0.01;
+        d.minSpacing = 0.01;
+        std::mt19937 rng(seed);
+        std::uniform_real_distribution<double> u(0.001, 0.999);
+        for (int i = 0; i < 200; ++i) {
+            d.MeshInsertPoint(u(rng), u(rng), -1, 1, 0, 0.05);
+            ASSERT_FALSE(d.failed) << "seed " << seed << " after point " << i;
+            // Not flip-free: the flip test's margin differs from the two sides of an edge, and
+            // such points make quadrilaterals where the side the cascade tests says no.
+            const std::string problem = checkMesh(d, false, 0, 1.0);
+            ASSERT_EQ(problem, "") << "seed " << seed << " after point " << i;
+        }
+    }
+}
+
+// Fault guarded: the flip cascade of one insertion never looked at the cancel flag.
+TEST(DelaunayInsert, CancelStopsTheFlipCascade)
+{
+    long long flips[2];
+    for (int cancelled = 0; cancelled < 2; ++cancelled) {
+        RTriangleMesh m(30);
+        addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 12);
+        RDelaunay d(&m);
+        ASSERT_EQ(d.CheckPath(), 0);
+        d.roughMesh();
+        const long long before = d.flipTotal;
+        d.cancel = cancelled == 1;
+        ASSERT_EQ(d.MeshInsertPoint(0.5, 0.5, -1, 1, 0, 0.1), 0);
+        flips[cancelled] = d.flipTotal - before;
+        EXPECT_EQ(checkMesh(d, cancelled == 0, 0, 1.0), "") << cancelled;
+    }
+    EXPECT_GT(flips[0], 5);
+    EXPECT_EQ(flips[1], 0);
+}
+
 TEST(DelaunayMesh, SquareMeshesInEveryType)
 {
     for (int type : {0, 1, 2, 3, 4}) {
@@ -117,5 +161,28 @@ TEST(DelaunayMesh, FastLookupsGiveTheScansResult)
             EXPECT_TRUE(texts[0] == texts[1]) << "seed " << seed << " type " << type;
             EXPECT_EQ(seqs[0], seqs[1]) << "seed " << seed << " type " << type;
         }
+    }
+}
+
+// Fault guarded: the index sized its grid by converting the figure's size over the tolerance to
+// int, out of range (undefined) for a large figure at a small tolerance, and one cell resulted.
+TEST(DelaunayMesh, FastLookupsGiveTheScansResultAtEveryScale)
+{
+    for (double size : {1e-7, 1.0, 1e7}) {
+        QString texts[2];
+        for (int fast = 0; fast < 2; ++fast) {
+            RTriangleMesh m(30);
+            addPolygon(m, {0, 0, 2 * size, 0, 2 * size, size, 0, size}, 6);
+            addPoint(m, 0.7 * size, 0.4 * size);
+            m.tolerance = 1e-10 * size * size;
+            RDelaunay d(&m);
+            d.setFastPaths(fast == 1);
+            d.meshType = 4;
+            ASSERT_EQ(d.CheckPath(), 0) << size;
+            ASSERT_TRUE(d.generate()) << size;
+            texts[fast] = meshText(m);
+            EXPECT_EQ(checkMesh(d, false, 0, 2 * size * size), "") << size;
+        }
+        EXPECT_TRUE(texts[0] == texts[1]) << size;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -395,6 +396,57 @@ TEST(Kernel, FlipTestKeepsCocircularPoints)
     m.triangles[0].boundarySegments[0] = 0; // a constrained edge never flips
     d.searchPoint(0, 0, dd, nn);
     EXPECT_EQ(dd, -1);
+}
+
+// Fault guarded: the flip test asked to flip an edge whose quadrilateral is not convex, which
+// folds the mesh, and once folded the test from the other side asked to flip it back, for ever
+// (four nodes of a 400-sided ellipse). A triangle without area still has its edge flipped when
+// that makes two proper triangles.
+TEST(Kernel, FlipTestNeverFoldsTheMesh)
+{
+    struct Case {
+        const char* name;
+        std::array<std::pair<double, double>, 4> nodes; // A, B, C of the first triangle, then D
+        bool flips;
+    };
+    const Case cases[] = {
+        {"folded pair beside a thin triangle",
+         {{{9.9549427113881084, -0.58638046909393282},
+           {9.9575844519973149, -0.5650112288375998},
+           {9.9428770347297615, -0.59435104599501565},
+           {9.9567016292694444, -0.57215399034527403}}},
+         false},
+        {"no area, A between B and C", {{{1, 0}, {0, 0}, {2, 0}, {1, -1}}}, true},
+        {"no area, A beyond C", {{{3, 0}, {0, 0}, {2, 0}, {1, -1}}}, false},
+        {"convex, D inside the circle", {{{0, 1}, {-1, 0}, {1, 0}, {0, -0.5}}}, true},
+    };
+    for (const Case& c : cases) {
+        RTriangleMesh m(30);
+        RDelaunay d(&m);
+        for (auto [x, y] : c.nodes) {
+            RGridPoint g;
+            g.x = x;
+            g.y = y;
+            m.gridPoints.push_back(g);
+        }
+        // Triangle 0 is A, B, C; triangle 1 is D, C, B, across the edge B-C.
+        RCellTriangle t0, t1;
+        t0.vertices = {0, 1, 2};
+        t0.neighbours = {1, -1, -1};
+        t0.oppVertex = {3, -1, -1};
+        t0.boundarySegments = {-1, -1, -1};
+        t1.vertices = {3, 2, 1};
+        t1.neighbours = {0, -1, -1};
+        t1.oppVertex = {0, -1, -1};
+        t1.boundarySegments = {-1, -1, -1};
+        m.triangles = {t0, t1};
+        int dd, nn;
+        d.searchPoint(0, 0, dd, nn);
+        EXPECT_EQ(dd, c.flips ? 3 : -1) << c.name;
+        // Asked from the other side of the edge, the test gives the same answer.
+        d.searchPoint(0, 1, dd, nn);
+        EXPECT_EQ(dd, c.flips ? 0 : -1) << c.name;
+    }
 }
 
 TEST(Kernel, RatingAndSequenceOrder)

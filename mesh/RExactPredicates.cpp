@@ -1,0 +1,168 @@
+// Floating-point filters with error bounds, and exact evaluation by expansion arithmetic: a value
+// is held as a sum of doubles that do not overlap, ordered by increasing magnitude, so its sign
+// is the sign of its last component. Sums and products of doubles are split exactly into the
+// rounded result and its error (two-sum, two-product by fused multiply-add).
+#include "mesh/RExactPredicates.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr double kEpsilon = 1.1102230246251565e-16; // 2^-53, half a unit in the last place
+constexpr double kOrientationBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
+constexpr double kInCircleBound = (10.0 + 96.0 * kEpsilon) * kEpsilon;
+
+using Expansion = std::vector<double>;
+
+inline void twoSum(double a, double b, double& sum, double& error)
+{
+    sum = a + b;
+    const double bVirtual = sum - a;
+    const double aVirtual = sum - bVirtual;
+    error = (a - aVirtual) + (b - bVirtual);
+}
+
+inline void twoProduct(double a, double b, double& product, double& error)
+{
+    product = a * b;
+    error = std::fma(a, b, -product);
+}
+
+Expansion difference(double a, double b)
+{
+    // a - b = a + (-b) exactly.
+    double s, e;
+    twoSum(a, -b, s, e);
+    if (e == 0.0)
+        return {s};
+    return {e, s};
+}
+
+// e + b, keeping the components non-overlapping and dropping zeros.
+void grow(Expansion& e, double b)
+{
+    Expansion h;
+    h.reserve(e.size() + 1);
+    double q = b;
+    for (double component : e) {
+        double sum, error;
+        twoSum(q, component, sum, error);
+        q = sum;
+        if (error != 0.0)
+            h.push_back(error);
+    }
+    if (q != 0.0 || h.empty())
+        h.push_back(q);
+    e.swap(h);
+}
+
+Expansion sum(Expansion e, const Expansion& f)
+{
+    for (double component : f)
+        grow(e, component);
+    return e;
+}
+
+Expansion negated(Expansion e)
+{
+    for (double& component : e)
+        component = -component;
+    return e;
+}
+
+// e * b.
+Expansion scaled(const Expansion& e, double b)
+{
+    Expansion h;
+    for (double component : e) {
+        double product, error;
+        twoProduct(component, b, product, error);
+        grow(h, error);
+        grow(h, product);
+    }
+    if (h.empty())
+        h.push_back(0.0);
+    return h;
+}
+
+Expansion product(const Expansion& e, const Expansion& f)
+{
+    Expansion out{0.0};
+    for (double component : f)
+        out = sum(std::move(out), scaled(e, component));
+    return out;
+}
+
+int signOf(const Expansion& e)
+{
+    const double top = e.back();
+    return top > 0 ? 1 : top < 0 ? -1 : 0;
+}
+
+int signOf(double v)
+{
+    return v > 0 ? 1 : v < 0 ? -1 : 0;
+}
+} // namespace
+
+int exactOrientation(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    const double left = (bx - ax) * (cy - ay);
+    const double right = (by - ay) * (cx - ax);
+    const double det = left - right;
+    double magnitude;
+    if (left > 0) {
+        if (right <= 0)
+            return signOf(det);
+        magnitude = left + right;
+    } else if (left < 0) {
+        if (right >= 0)
+            return signOf(det);
+        magnitude = -left - right;
+    } else {
+        return signOf(det);
+    }
+    const double bound = kOrientationBound * magnitude;
+    if (det >= bound || -det >= bound)
+        return signOf(det);
+    const Expansion exact = sum(product(difference(bx, ax), difference(cy, ay)),
+                                negated(product(difference(by, ay), difference(cx, ax))));
+    return signOf(exact);
+}
+
+int exactInCircle(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                  double dy)
+{
+    const double adx = ax - dx, ady = ay - dy;
+    const double bdx = bx - dx, bdy = by - dy;
+    const double cdx = cx - dx, cdy = cy - dy;
+    const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
+    const double cdxady = cdx * ady, adxcdy = adx * cdy;
+    const double adxbdy = adx * bdy, bdxady = bdx * ady;
+    const double alift = adx * adx + ady * ady;
+    const double blift = bdx * bdx + bdy * bdy;
+    const double clift = cdx * cdx + cdy * cdy;
+    const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy)
+                       + clift * (adxbdy - bdxady);
+    const double permanent = (std::fabs(bdxcdy) + std::fabs(cdxbdy)) * alift
+                             + (std::fabs(cdxady) + std::fabs(adxcdy)) * blift
+                             + (std::fabs(adxbdy) + std::fabs(bdxady)) * clift;
+    const double bound = kInCircleBound * permanent;
+    if (det > bound || -det > bound)
+        return signOf(det);
+
+    const Expansion eadx = difference(ax, dx), eady = difference(ay, dy);
+    const Expansion ebdx = difference(bx, dx), ebdy = difference(by, dy);
+    const Expansion ecdx = difference(cx, dx), ecdy = difference(cy, dy);
+    auto lift = [](const Expansion& x, const Expansion& y) {
+        return sum(product(x, x), product(y, y));
+    };
+    auto cross = [](const Expansion& x1, const Expansion& y1, const Expansion& x2,
+                    const Expansion& y2) {
+        return sum(product(x1, y2), negated(product(x2, y1)));
+    };
+    Expansion exact = product(lift(eadx, eady), cross(ebdx, ebdy, ecdx, ecdy));
+    exact = sum(std::move(exact), product(lift(ebdx, ebdy), cross(ecdx, ecdy, eadx, eady)));
+    exact = sum(std::move(exact), product(lift(ecdx, ecdy), cross(eadx, eady, ebdx, ebdy)));
+    return signOf(exact);
+}
