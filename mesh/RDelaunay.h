@@ -55,8 +55,8 @@ public:
     QList<RIntegral> regionTable;
     RMeshProgress* progress = nullptr;
     // Set when a step that must not fail (ear clipping, the quality sequence, a flip cascade
-    // within its budget) found the mesh inconsistent; the generation then ends as failed and
-    // its mesh is discarded.
+    // within its budget, the final check of the mesh) found the mesh inconsistent; the
+    // generation then ends as failed and its mesh is discarded.
     bool failed = false;
     // Edge flips since the rough mesh began.
     long long flipTotal = 0;
@@ -149,6 +149,17 @@ private:
     int testTriangle(int tri, double x, double y) const;
     void prepareOutlineWalks();
     bool inOutline(double x, double y, int k) const;
+
+    // Whether the mesh may be handed out: every triangle has area (counterclockwise, exactly)
+    // and every division piece the rough mesh recovered is still an edge carrying its segment.
+    bool finishedMeshIsSound() const;
+
+    // The division pieces the rough mesh made constrained edges: nodes p, q and the segment.
+    // Boundary nodes keep their indices (only generated and fixed nodes are ever removed).
+    struct Piece {
+        int p, q, segment;
+    };
+    std::vector<Piece> pieces;
 
     bool fast = true;
     RMeshIndex index;

@@ -2,6 +2,7 @@
 // decides what is inside, and the winding tests against outlines that the generator repeats for
 // many points (their walk points are computed once per generation).
 #include "mesh/RDelaunay.h"
+#include "mesh/RSegmentCrossings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,6 +171,13 @@ int RDelaunay::CheckPath()
             p.selected = true;
             ++count;
         }
+    }
+    // Crossing segments cannot both keep their pieces as edges of one mesh: each crossing pair
+    // is a problem, and both segments are selected.
+    for (const auto& [a, b] : crossingSegmentPairs(m)) {
+        m.segments[a].selected = true;
+        m.segments[b].selected = true;
+        ++count;
     }
     return count;
 }

@@ -408,6 +408,7 @@ void RDelaunay::roughMesh()
     regionTable.clear();
     outlineWalksReady = false;
     pathWalksReady = false;
+    pieces.clear();
     xMax = yMax = -1e30;
     xMin = yMin = 1e30;
     auto take = [&](double x, double y) {
@@ -503,6 +504,7 @@ void RDelaunay::roughMesh()
                 return;
             }
             const int g = int(m.gridPoints.size()) - 1;
+            pieces.push_back({prev, g, s});
             forceBoundary(prev, g, 1, s);
             if (failed)
                 return;
@@ -526,6 +528,7 @@ void RDelaunay::roughMesh()
             return;
         if (labelled)
             AddIntegTable1(seg.label, chain, end);
+        pieces.push_back({prev, end, s});
         forceBoundary(prev, end, 1, s);
         if (failed)
             return;

@@ -2,6 +2,7 @@
 // new segment or a new point position and tell the user what is wrong.
 #include "document/RMessages.h"
 #include "document/RTriangleMesh.h"
+#include "mesh/RSegmentCrossings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,28 +18,6 @@ inline double side(double qx, double qy, double ax, double ay, double bx, double
 inline bool isPending(const RPoint& p)
 {
     return p.selected && p.mark == -2;
-}
-
-// The chord points of a segment walked from its start: two for a straight segment, division + 1
-// for an arc (none for an arc without pieces).
-void chordPoints(const RTriangleMesh& m, const RSegment& seg, std::vector<double>& xs,
-                 std::vector<double>& ys)
-{
-    xs.clear();
-    ys.clear();
-    if (seg.radius == 0.0) {
-        xs = {m.points[seg.startPoint].x, m.points[seg.endPoint].x};
-        ys = {m.points[seg.startPoint].y, m.points[seg.endPoint].y};
-        return;
-    }
-    if (seg.division < 1)
-        return;
-    for (int k = 0; k <= seg.division; ++k) {
-        double x, y;
-        m.divisionPoint(seg, k, x, y);
-        xs.push_back(x);
-        ys.push_back(y);
-    }
 }
 } // namespace
 
@@ -69,7 +48,7 @@ bool RTriangleMesh::existingPt(double x, double y, int except) const
 bool RTriangleMesh::isOnSegment(const RSegment& seg, double x, double y) const
 {
     std::vector<double> xs, ys;
-    chordPoints(*this, seg, xs, ys);
+    segmentChordPoints(*this, seg, xs, ys);
     for (size_t i = 0; i + 1 < xs.size(); ++i) {
         if (isSamePt(x, y, xs[i], ys[i]) || isSamePt(x, y, xs[i + 1], ys[i + 1])
             || isOnSimpleLine(x, y, xs[i], ys[i], xs[i + 1], ys[i + 1]))
@@ -103,8 +82,8 @@ bool RTriangleMesh::isCrossingSegment(const RSegment& A, const RSegment& B) cons
     if (A.radius != 0.0 && A.division < 1)
         return false;
     std::vector<double> ax, ay, bx, by;
-    chordPoints(*this, A, ax, ay);
-    chordPoints(*this, B, bx, by);
+    segmentChordPoints(*this, A, ax, ay);
+    segmentChordPoints(*this, B, bx, by);
     const int m = int(ax.size()) - 1, k = int(bx.size()) - 1;
     for (int i = 1; i <= m; ++i) {
         for (int j = 1; j <= k; ++j) {
@@ -113,24 +92,8 @@ bool RTriangleMesh::isCrossingSegment(const RSegment& A, const RSegment& B) cons
                 || (i == m && j == 1 && A.endPoint == B.startPoint)
                 || (i == m && j == k && A.endPoint == B.endPoint))
                 continue;
-            const double a0x = ax[i - 1], a0y = ay[i - 1], a1x = ax[i], a1y = ay[i];
-            const double b0x = bx[j - 1], b0y = by[j - 1], b1x = bx[j], b1y = by[j];
-            const double sb1 = side(b1x, b1y, a0x, a0y, a1x, a1y);
-            const double sb0 = side(b0x, b0y, a0x, a0y, a1x, a1y);
-            const double sa1 = side(a1x, a1y, b0x, b0y, b1x, b1y);
-            const double sa0 = side(a0x, a0y, b0x, b0y, b1x, b1y);
-            if (!(sb1 * sb0 <= 0 && sa1 * sa0 <= 0))
-                continue;
-            // Two chords whose ends lie strictly on both sides of each other cross, even when no
-            // end sees the other chord under an obtuse angle (the diagonals of a rectangle).
-            if (sb1 * sb0 < 0 && sa1 * sa0 < 0)
-                return true;
-            const bool obtuse =
-                (b0x - a0x) * (b1x - a0x) + (b0y - a0y) * (b1y - a0y) < 0
-                || (b1x - a1x) * (b0x - a1x) + (b1y - a1y) * (b0y - a1y) < 0
-                || (a0x - b0x) * (a1x - b0x) + (a0y - b0y) * (a1y - b0y) < 0
-                || (a1x - b1x) * (a0x - b1x) + (a1y - b1y) * (a0y - b1y) < 0;
-            if (obtuse)
+            if (chordsCross(ax[i - 1], ay[i - 1], ax[i], ay[i], bx[j - 1], by[j - 1], bx[j],
+                            by[j]))
                 return true;
         }
     }

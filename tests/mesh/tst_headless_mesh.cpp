@@ -75,6 +75,24 @@ TEST(HeadlessMesh, RefusedFiguresReportWhy)
         EXPECT_TRUE(r.err.contains("points: 0 2")) << r.err.toStdString();
     }
     {
+        // Fault guarded: crossing inner borders were meshed without a word, one of them no
+        // longer an edge of the mesh.
+        RMORVDocument doc;
+        RTriangleMesh& m = *doc.mesh;
+        addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
+        SegmentSpec inner;
+        inner.type = 0;
+        inner.division = 3;
+        addSegment(m, addPoint(m, 0.2, 0.2), addPoint(m, 0.8, 0.8), inner);
+        addSegment(m, addPoint(m, 0.2, 0.8), addPoint(m, 0.8, 0.2), inner);
+        const QString in = dir.filePath("crossing.MV3");
+        saveDocument(doc, in, 2);
+        const HeadlessRun r = runMesh(in, dir.filePath("z.MV3"));
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_TRUE(r.err.contains("1 problem(s)")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("segments: 4 5")) << r.err.toStdString();
+    }
+    {
         RMORVDocument doc;
         RTriangleMesh& m = *doc.mesh;
         SegmentSpec one;
