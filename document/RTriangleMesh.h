@@ -63,7 +63,11 @@ struct RGridPoint {
     int sourcePoint = 0;            // figure point the node stands on, -1 for none
     int nodeKind = 0;               // 0 corner of the enclosing triangle, 1 generated,
                                     // 2 boundary, 3 fixed
-    std::vector<int> neighbours;    // ring counterclockwise; open at a boundary node
+    // The nodes around this one, y axis up: an inner node's ring is closed and runs
+    // clockwise; a boundary node's ring is open and runs counterclockwise from one boundary
+    // neighbour to the other. A one-dimensional grid holds the one or two neighbours along
+    // it, and their order sets the direction of the one-sided differences.
+    std::vector<int> neighbours;
     bool used = false;
 };
 
