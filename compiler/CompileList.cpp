@@ -1,6 +1,7 @@
 #include "compiler/CompileList.h"
 
 #include "document/RMORVCompile.h"
+#include "document/RNumberText.h"
 #include "document/RUtilities.h"
 
 #include <QFileInfo>
@@ -72,7 +73,7 @@ void SymListOut(QStringList& list, const RMORVCompile& compiler, const QStringLi
     for (qsizetype i = 0; i < s.constantNames.size(); ++i) {
         const double value = i < s.constantValues.size() ? s.constantValues[i] : 0.0;
         list.append(QStringLiteral("Constants    global   ") + number(int(i + 1), 4) + QStringLiteral("   ")
-                    + name16(s.constantNames[i]) + QLatin1Char('=') + QString::number(value, 'g', 15));
+                    + name16(s.constantNames[i]) + QLatin1Char('=') + formatGeneral15(value));
     }
     for (qsizetype i = 0; i < compiler.locals.size(); ++i) {
         // A key is "E%03d:" with the section number, then the name.

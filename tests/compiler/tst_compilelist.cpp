@@ -1,6 +1,9 @@
 // The compile list: statement lines, symbol listing, statistics and the ".SYM" export.
+#include "CompilerFixture.h"
 #include "compiler/CompileList.h"
+#include "compiler/RCompileRun.h"
 #include "document/RMORVCompile.h"
+#include "document/RMORVDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -44,11 +47,11 @@ void fill(RMORVCompile& compiler)
     s.temporaryNames = {"a_long_temporary_name"};
     s.constantCount = 2;
     s.constantNames = {"pi", "big"};
-    s.constantValues = {3.14159265358979323846, 1e20};
+    s.constantValues = {3.14159265358979323846, 1.5e20};
     s.tName = QStringLiteral("time");
     compiler.locals = {"E002:Sum", "E004:n"};
     c.localCount = 2;
-    compiler.literals = {3.14159265358979323846, 1e20, 1.0};
+    compiler.literals = {3.14159265358979323846, 1.5e20, 1.0};
     compiler.code[2] = {1, 2, 3};
     compiler.code[4] = {4, 5};
 }
@@ -69,7 +72,7 @@ TEST(CompileList, SymbolListingAndStatistics)
                         "Sub Variable global      1   flux            CELL",
                         "Temporary    global      1   a_long_temporary_name",
                         "Constants    global      1   pi              =3.14159265358979",
-                        "Constants    global      2   big             =1e+20",
+                        "Constants    global      2   big             =1.5E20",
                         "Local        initial     1   Sum",
                         "Local        terminate   2   n",
                         "",
@@ -82,6 +85,35 @@ TEST(CompileList, SymbolListingAndStatistics)
                         "Constants       :      3",
                         "Equation buffer :      5",
                     }));
+}
+
+// Guards against labelled constants listed in C's "%g" form ("1e-05", "1.5e+20") instead of
+// the general form with up to 15 significant digits that the document file uses.
+TEST(CompileList, CompiledDocumentListsConstantsInTheGeneralForm)
+{
+    QTemporaryDir folder;
+    RMORVDocument doc;
+    doc.documentFolder = folder.path() + '/';
+    doc.documentFileName = QStringLiteral("k.MV3");
+    doc.named = true;
+    declare(*doc.compiler, Declarations{.variables = {"a"},
+                                        .constants = {"small", "huge", "long", "tiny", "negative", "zero"},
+                                        .constantValues = {0.00001, 1.5e20, 1.23456789012346e15, 1e-6, -2.5, 0.0}});
+    doc.scripts[RMORVDocument::Initial] = {"%EQU: a - small"};
+    QStringList log;
+    ASSERT_EQ(runCompile(doc, doc.scripts, log), 0) << log.join('|').toStdString();
+    QStringList constants;
+    for (const QString& line : doc.compileList)
+        if (line.startsWith(QStringLiteral("Constants    global")))
+            constants << line;
+    EXPECT_EQ(constants, QStringList({
+                             "Constants    global      1   small           =0.00001",
+                             "Constants    global      2   huge            =1.5E20",
+                             "Constants    global      3   long            =1.23456789012346E15",
+                             "Constants    global      4   tiny            =1E-6",
+                             "Constants    global      5   negative        =-2.5",
+                             "Constants    global      6   zero            =0",
+                         }));
 }
 
 TEST(CompileList, ChemistryLogOnlyWithThermoFlagAndDataSet)
