@@ -94,9 +94,12 @@ public:
     void Gasproperty1Click();
     void Temporaryfile1Click();
     void Preference1Click();
-    void ShowLog1Click(bool incomplete);
-    void ShowResult1Click(bool incomplete);
-    void Kurvo1Click(bool incomplete);
+    void ShowLog1Click();
+    void ShowResult1Click();
+    void Kurvo1Click();
+    void ShowLog2Click();
+    void ShowResult2Click();
+    void Kurvo2Click();
     void UsersManual1Click();
     void Version1Click();
     void CheckUpdate1Click();
@@ -145,6 +148,9 @@ private:
     void setCaption();
     // What the Result menu's commands work on.
     RResultCommandContext resultCommandContext();
+    void showLog(bool incomplete);
+    void showResult(bool incomplete);
+    void plot(bool incomplete);
     QString derivedFile(const QString& extension) const;
     QRect workArea() const;
 

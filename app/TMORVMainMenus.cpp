@@ -131,22 +131,16 @@ void TMORVMain::buildMenus()
 
     m_resultMenu = menuBar()->addMenu(QStringLiteral("Re&sult"));
     m_resultMenu->setObjectName(QStringLiteral("Result1"));
-    connect(addItem(m_resultMenu, QStringLiteral("Show Log"), "ShowLog1", nullptr), &QAction::triggered,
-        this, [this] { ShowLog1Click(false); });
-    connect(addItem(m_resultMenu, QStringLiteral("Show Result ..."), "ShowResult1", nullptr),
-        &QAction::triggered, this, [this] { ShowResult1Click(false); });
+    addItem(m_resultMenu, QStringLiteral("Show Log"), "ShowLog1", &TMORVMain::ShowLog1Click);
+    addItem(m_resultMenu, QStringLiteral("Show Result ..."), "ShowResult1", &TMORVMain::ShowResult1Click);
     m_resultMenu->addSeparator()->setObjectName(QStringLiteral("N6"));
-    connect(addItem(m_resultMenu, QStringLiteral("Kurvo ..."), "Kurvo1", nullptr), &QAction::triggered,
-        this, [this] { Kurvo1Click(false); });
+    addItem(m_resultMenu, QStringLiteral("Kurvo ..."), "Kurvo1", &TMORVMain::Kurvo1Click);
     m_resultMenu->addSeparator()->setObjectName(QStringLiteral("N10"));
     m_incompleteMenu = m_resultMenu->addMenu(QStringLiteral("Incomplete result"));
     m_incompleteMenu->menuAction()->setObjectName(QStringLiteral("Incompleteresult1"));
-    connect(addItem(m_incompleteMenu, QStringLiteral("Show Log"), "ShowLog2", nullptr),
-        &QAction::triggered, this, [this] { ShowLog1Click(true); });
-    connect(addItem(m_incompleteMenu, QStringLiteral("Show Result ..."), "ShowResult2", nullptr),
-        &QAction::triggered, this, [this] { ShowResult1Click(true); });
-    connect(addItem(m_incompleteMenu, QStringLiteral("Kurvo ..."), "Kurvo2", nullptr),
-        &QAction::triggered, this, [this] { Kurvo1Click(true); });
+    addItem(m_incompleteMenu, QStringLiteral("Show Log"), "ShowLog2", &TMORVMain::ShowLog2Click);
+    addItem(m_incompleteMenu, QStringLiteral("Show Result ..."), "ShowResult2", &TMORVMain::ShowResult2Click);
+    addItem(m_incompleteMenu, QStringLiteral("Kurvo ..."), "Kurvo2", &TMORVMain::Kurvo2Click);
     connect(m_resultMenu, &QMenu::aboutToShow, this, &TMORVMain::Result1Click);
 
     m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -395,7 +389,39 @@ void TMORVMain::Preference1Click()
     applyPreferences();
 }
 
-void TMORVMain::ShowLog1Click(bool incomplete)
+void TMORVMain::ShowLog1Click()
+{
+    showLog(false);
+}
+
+void TMORVMain::ShowResult1Click()
+{
+    showResult(false);
+}
+
+void TMORVMain::Kurvo1Click()
+{
+    plot(false);
+}
+
+void TMORVMain::ShowLog2Click()
+{
+    showLog(true);
+}
+
+void TMORVMain::ShowResult2Click()
+{
+    showResult(true);
+}
+
+void TMORVMain::Kurvo2Click()
+{
+    plot(true);
+}
+
+// The complete-result commands and their twins under "Incomplete result" differ only in the
+// files they read; each runs only while the Result menu's rule would offer it.
+void TMORVMain::showLog(bool incomplete)
 {
     const RResultMenuState rule = resultMenuRule(m_doc);
     if (!(incomplete ? rule.showLog2 : rule.showLog1))
@@ -403,7 +429,7 @@ void TMORVMain::ShowLog1Click(bool incomplete)
     showRunLog(resultCommandContext(), incomplete);
 }
 
-void TMORVMain::ShowResult1Click(bool incomplete)
+void TMORVMain::showResult(bool incomplete)
 {
     const RResultMenuState rule = resultMenuRule(m_doc);
     if (!(incomplete ? rule.showResult2 : rule.showResult1))
@@ -411,7 +437,7 @@ void TMORVMain::ShowResult1Click(bool incomplete)
     showResultTables(resultCommandContext(), incomplete);
 }
 
-void TMORVMain::Kurvo1Click(bool incomplete)
+void TMORVMain::plot(bool incomplete)
 {
     const RResultMenuState rule = resultMenuRule(m_doc);
     if (!(incomplete ? rule.kurvo2 : rule.kurvo1))

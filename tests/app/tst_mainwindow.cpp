@@ -1,6 +1,7 @@
 // The main window: start-up document, caption, preferences, the section selector and the
 // menus' rules at each compile state.
 #include "MainWindowFixture.h"
+#include "tests/widgets/ModalAnswer.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -326,6 +327,63 @@ TEST(MainWindowMenus, ResultMenuFollowsTheFilesPresent)
     d.compiler->control->PARMT = 1;
     w.Result1Click();
     EXPECT_TRUE(item(w, "ShowResult2")->isEnabled());
+}
+
+// Guards against the "Incomplete result" items running the complete-result commands: each
+// named handler, called directly or through its menu item, reads the files of its own result.
+TEST(MainWindowMenus, ResultHandlersReadTheirOwnResult)
+{
+    MainWindowFixture f;
+    ASSERT_TRUE(f.start());
+    TMORVMain& w = *f.window;
+    RMORVDocument& d = w.document();
+    d.documentFolder = f.tmp.path() + "/";
+    d.documentFileName = "r.MV3";
+    d.named = true;
+    d.compiler->control->PARMT = 1;
+    d.compiler->control->variableCount = 1;
+    d.compiler->symbols->variableNames = {"U"};
+    d.compiler->symbols->variableAttributes = {0};
+    MainWindowFixture::writeText(f.path("r.MVL3"), "complete");
+    MainWindowFixture::writeText(f.path("r.MVL3$"), "stopped");
+    MainWindowFixture::writeText(f.path("r.MVO3$"), "abc");
+    QSettings("Vesko", "MORV3").setValue("KurvoCommand", "/bin/true");
+
+    // The caption of the first modal window an action opens; the window is closed.
+    const auto modalOf = [](const std::function<void()>& action) {
+        QString seen;
+        answerNextModal([&seen](QWidget* modal) {
+            seen = modal->windowTitle();
+            modal->close();
+        });
+        action();
+        return seen;
+    };
+    const struct {
+        const char* name;
+        void (TMORVMain::*handler)();
+        const char* shown;
+    } logs[] = {
+        {"ShowLog1", &TMORVMain::ShowLog1Click, "Execution log : r.MVL3"},
+        {"ShowLog2", &TMORVMain::ShowLog2Click, "Execution log : r.MVL3$"},
+    };
+    for (const auto& c : logs) {
+        EXPECT_EQ(modalOf([&] { (w.*c.handler)(); }).toStdString(), c.shown) << c.name;
+        EXPECT_EQ(modalOf([&] { item(w, c.name)->trigger(); }).toStdString(), c.shown) << c.name;
+    }
+    // Only the incomplete result exists: its variable selection opens.
+    EXPECT_EQ(modalOf([&] { w.ShowResult2Click(); }).toStdString(), "Select Variables");
+    EXPECT_EQ(modalOf([&] { item(w, "ShowResult2")->trigger(); }).toStdString(), "Select Variables");
+
+    // The incomplete plot names the incomplete result file; the complete one has no result.
+    const QString plotFile = f.path("r_MV3.Kurvo");
+    w.Kurvo1Click();
+    EXPECT_FALSE(QFile::exists(plotFile));
+    w.Kurvo2Click();
+    QFile plot(plotFile);
+    ASSERT_TRUE(plot.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(plot.readAll().contains("$DATAFILE,.\\r.MVO3$"));
+    EXPECT_TRUE(f.ui.messages.isEmpty()) << f.ui.messages.join('|').toStdString();
 }
 
 TEST(MainWindowMenus, NoteLabelFollowsSectionAndTimeParameter)

@@ -42,7 +42,7 @@ TEST(ResultMenuPlot, KurvoStartsThePlottingProgramOfTheSettings)
     // No plotting program: the command is not offered and does nothing.
     w.Result1Click();
     EXPECT_FALSE(item(w, "Kurvo1")->isEnabled());
-    w.Kurvo1Click(false);
+    w.Kurvo1Click();
     EXPECT_FALSE(QFile::exists(f.path(QStringLiteral("r_MV3.Kurvo"))));
 
     const QString record = f.path(QStringLiteral("arguments.txt"));
