@@ -1,5 +1,6 @@
 // Entry point of the desktop program: the main window with its start-up document.
 #include "widgets/RUserInterface.h"
+#include "app/RApplicationSetup.h"
 #include "app/TMORVMain.h"
 
 #include <QApplication>
@@ -8,10 +9,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vesko"));
-    QCoreApplication::setApplicationName(QStringLiteral("MORV3"));
-    QApplication::setApplicationDisplayName(QStringLiteral("MORV"));
-    installMessageBoxSink();
+    setUpApplication();
     try {
         TMORVMain window;
         QStringList arguments = QCoreApplication::arguments();

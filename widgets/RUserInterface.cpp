@@ -54,12 +54,7 @@ public:
     }
 
 private:
-    static QString caption()
-    {
-        return QApplication::applicationDisplayName().isEmpty()
-            ? QStringLiteral("MORV")
-            : QApplication::applicationDisplayName();
-    }
+    static QString caption() { return QStringLiteral("MORV"); }
 };
 
 RInteractiveUserInterface g_interactive;
