@@ -39,6 +39,8 @@ TForm9::TForm9(RMORVDocument& doc, QWidget* owner)
     // Fixed pitch, so that names and values line up.
     ValueListEditor1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     ValueListEditor1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Enter in the grid validates the cell; the dialog ends only by OK, Cancel or Escape.
+    ValueListEditor1->setAlwaysShowEditor(true);
     Label2 = new QLabel(this);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setDefault(true);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 
@@ -64,6 +65,25 @@ public:
     }
 
     QWidget* openEditor() const { return m_editor; }
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (m_list->alwaysShowsEditor() && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            auto* editor = qobject_cast<QWidget*>(object);
+            if (editor && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                m_list->validateOpenEditor(editor);
+                return true;
+            }
+            // Escape drops the typed text and goes on to the window, so that a dialog's
+            // Cancel key still ends it.
+            if (editor && key == Qt::Key_Escape) {
+                setEditorData(editor, m_list->currentIndex());
+                return false;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
@@ -180,9 +200,69 @@ void RValueListEditor::commitEdit()
 
 bool RValueListEditor::validateEdit(int row, QString& value)
 {
-    if (isRowReadOnly(row))
+    if (isRowReadOnly(row) || m_validating)
         return false;
-    return !m_validator || m_validator(row, key(row), value);
+    if (!m_validator)
+        return true;
+    m_validating = true;
+    const bool accepted = m_validator(row, key(row), value);
+    m_validating = false;
+    return accepted;
+}
+
+void RValueListEditor::validateOpenEditor(QWidget* editor)
+{
+    const QPointer<QWidget> open(editor);
+    const QModelIndex index = currentIndex();
+    commitData(editor);
+    // A refusal's message may have closed the editor.
+    if (!open || !isEditing()) {
+        reopenEditorLater();
+        return;
+    }
+    m_delegate->setEditorData(editor, index);
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
+        line = combo->lineEdit();
+    if (line)
+        line->selectAll();
+}
+
+void RValueListEditor::keyPressEvent(QKeyEvent* event)
+{
+    if (m_alwaysShowEditor && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // Nothing is typed in a cell without an editor: Enter only opens the editor again.
+        const QModelIndex index = currentIndex();
+        if (index.isValid() && index.column() == 1 && !isRowReadOnly(index.row()))
+            edit(index);
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+void RValueListEditor::focusInEvent(QFocusEvent* event)
+{
+    QTableWidget::focusInEvent(event);
+    if (m_alwaysShowEditor)
+        reopenEditorLater();
+}
+
+void RValueListEditor::reopenEditorLater()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (!hasFocus())
+            return;
+        // An editor opened while another control had the focus is still open: type into it.
+        QWidget* open = static_cast<RValueDelegate*>(m_delegate)->openEditor();
+        if (isEditing() && open) {
+            open->setFocus();
+            return;
+        }
+        const QModelIndex index = currentIndex();
+        if (!isEditing() && index.isValid() && index.column() == 1 && !isRowReadOnly(index.row()))
+            edit(index);
+    });
 }
 
 QStringList RValueListEditor::pickListFor(int row) const

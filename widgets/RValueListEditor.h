@@ -7,7 +7,8 @@
 // may be read-only; a key may offer a pick list. When the user leaves a value cell whose
 // text was changed (for another cell, another control, or by Enter), the validator is asked:
 // it may take the value, adjust it, or refuse it, in which case the cell shows the previous
-// value again.
+// value again. With the editor always shown, the current value cell is open for typing
+// whenever the list has the focus, and Enter validates the cell without leaving it.
 class RValueListEditor : public QTableWidget {
     Q_OBJECT
 public:
@@ -34,6 +35,11 @@ public:
     void setPickList(PickList pickList) { m_pickList = std::move(pickList); }
     void setKeyFilter(KeyFilter filter) { m_keyFilter = std::move(filter); }
 
+    // Keeps the current value cell's editor open while the list has the focus; Enter then
+    // only validates the cell and never reaches a dialog's default button.
+    void setAlwaysShowEditor(bool on) { m_alwaysShowEditor = on; }
+    bool alwaysShowsEditor() const { return m_alwaysShowEditor; }
+
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
     // Ends an edit in progress, validating its text (as leaving the cell does).
     void commitEdit();
@@ -42,6 +48,13 @@ public:
     bool validateEdit(int row, QString& value);
     QStringList pickListFor(int row) const;
     bool acceptsCharacter(QChar c) const { return !m_keyFilter || m_keyFilter(c); }
+    // Enter in the open editor, with the editor always shown: validates its text and keeps it
+    // open on the cell's value (the previous one when the text was refused).
+    void validateOpenEditor(QWidget* editor);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 signals:
     // A value was taken (after the validator accepted it).
@@ -52,4 +65,12 @@ private:
     PickList m_pickList;
     KeyFilter m_keyFilter;
     QAbstractItemDelegate* m_delegate = nullptr;
+    bool m_alwaysShowEditor = false;
+    // A validator that shows a message moves the focus, which would validate the same text
+    // again from inside the first validation.
+    bool m_validating = false;
+
+    // Opens the current value cell's editor once the event in hand is done, if the list still
+    // has the focus and nothing is being edited.
+    void reopenEditorLater();
 };

@@ -128,6 +128,76 @@ TEST(InputDataDialog, TypedValuesAndOk)
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
+// Guards against Enter in the grid closing the dialog through its default OK button once the
+// editor had closed: Enter only validates the cell and the editor stays open on it.
+TEST(InputDataDialog, EnterInTheGridOnlyValidatesTheCell)
+{
+    ScriptedUserInterface ui;
+    RMORVDocument doc;
+    prepare(doc);
+    Dialog d(doc);
+    RValueListEditor* grid = d.form.ValueListEditor1;
+    const auto focused = [] {
+        QCoreApplication::processEvents();
+        return QApplication::focusWidget();
+    };
+    d.form.Edit1->setFocus();
+    QTest::keyClick(d.form.Edit1, Qt::Key_Tab);  // into the grid: the editor opens on its own
+    auto* editor = qobject_cast<QLineEdit*>(focused());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "3");
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "7.5");
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(focused(), Qt::Key_Return);
+    EXPECT_TRUE(d.form.isVisible());
+    EXPECT_TRUE(grid->isEditing());
+    EXPECT_EQ(focused(), editor);
+    EXPECT_EQ(d.form.workingSets().at(1).values.at(0), 7.5);
+    EXPECT_EQ(grid->value(0), "7.5");
+
+    // A refused text leaves the previous value in the editor, which stays open.
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "x1");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(d.form.isVisible());
+    EXPECT_EQ(d.form.workingSets().at(1).values.at(0), 7.5);
+    ASSERT_EQ(focused(), editor);
+    EXPECT_EQ(editor->text(), "7.5");
+
+    // Enter on a cell without an editor (a key) does not end the dialog either.
+    grid->setCurrentCell(1, 0);
+    grid->setFocus();
+    QTest::keyClick(focused(), Qt::Key_Return);
+    EXPECT_TRUE(d.form.isVisible());
+    EXPECT_FALSE(doc.modified);
+
+    QTest::mouseClick(d.form.Button1, Qt::LeftButton);
+    EXPECT_FALSE(d.form.isVisible());
+    EXPECT_EQ(d.form.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.inputData[1].values, (QList<double>{7.5, 4}));
+}
+
+TEST(InputDataDialog, EscapeInTheGridCancels)
+{
+    ScriptedUserInterface ui;
+    RMORVDocument doc;
+    prepare(doc);
+    Dialog d(doc);
+    d.form.Edit1->setFocus();
+    QTest::keyClick(d.form.Edit1, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "9");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(d.form.isVisible());
+    EXPECT_EQ(d.form.result(), QDialog::Rejected);
+    EXPECT_EQ(doc.inputData[1].values, (QList<double>{3, 4}));
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
 TEST(InputDataDialog, ValueThatIsNoNumberIsRefused)
 {
     for (const char* text : {"abc", "nan", "inf"}) {
