@@ -1,10 +1,11 @@
 #include "app/RMainSettings.h"
 
+#include "widgets/RScriptFont.h"
+
 #include <QSettings>
 #include <QVariant>
 
-const QString RMainSettings::DefaultFontName = QString::fromUtf8(
-    "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
+const QString RMainSettings::DefaultFontName = defaultScriptFontName();
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "dialogs/TForm7.h"
 
 #include "dialogs/RDialogNumbers.h"
-#include "widgets/RExtraMemo.h"
+#include "widgets/RFixedPitchFontDialog.h"
+#include "widgets/RScriptFont.h"
 #include "widgets/RUserInterface.h"
 
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,24 +17,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-bool chooseFixedPitchFont(QWidget* parent, QFont& font)
-{
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
-        QFontDialog::MonospacedFonts | QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
-    if (ok)
-        font = chosen;
-    return ok;
-}
-
-} // namespace
-
 TForm7::TForm7(const SPreferences& values, QWidget* owner)
     : QDialog(owner)
     , m_values(values)
-    , m_chooser(chooseFixedPitchFont)
+    , m_chooser(RFixedPitchFontDialog::getFont)
 {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Preference"));
@@ -127,10 +113,8 @@ void TForm7::FormShow()
 
 void TForm7::SpeedButton1Click()
 {
+    // The chooser opens on the face the sample is drawn with.
     QFont font = scriptFont(m_sampleFontName, m_sampleFontSize);
-    font.setFamily(m_sampleFontName);
-    if (m_sampleFontSize > 0)
-        font.setPointSize(m_sampleFontSize);
     if (!m_chooser(this, font))
         return;
     // Only the family and the size are taken.

@@ -4,9 +4,12 @@
 set -euo pipefail
 # libopenblas0-serial: an optimised single-threaded BLAS in place of the reference one, through
 # Debian's alternatives; the sparse LU of two-dimensional runs spends its dense work there.
+# fonts-ipafont-gothic: a free Japanese gothic fixed-pitch face (IPAGothic), which draws the
+# default script font name and the Japanese letters of the dialogs.
 packages=(build-essential cmake ninja-build pkg-config git
           qt6-base-dev libgl-dev libpcre2-dev libsuitesparse-dev libopenblas0-serial
-          libgtest-dev libgmock-dev libbenchmark-dev liblapack-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev liblapack-dev
+          fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

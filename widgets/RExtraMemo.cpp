@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -18,9 +17,6 @@
 #include <QTextDocument>
 
 namespace {
-
-// The Japanese fixed-pitch family the settings name by default.
-const QString kDefaultFontName = QString::fromUtf8("\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
 
 constexpr int CTRL = Qt::ControlModifier;
 constexpr int SHIFT = Qt::ShiftModifier;
@@ -56,18 +52,6 @@ bool isOwnKey(int combined)
 }
 
 } // namespace
-
-QFont scriptFont(const QString& fontName, int fontSize)
-{
-    QFont font;
-    if (!fontName.isEmpty() && QFontDatabase::families().contains(fontName, Qt::CaseInsensitive))
-        font = QFont(fontName);
-    else
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (fontSize > 0)
-        font.setPointSize(fontSize);
-    return font;
-}
 
 RExtraMemo::RExtraMemo(QWidget* owner, bool readOnly, const QString& fontName, int fontSize,
     int undoDepth, int number)
@@ -106,10 +90,10 @@ RExtraMemo::RExtraMemo(QWidget* owner, bool readOnly, const QString& fontName, i
     connect(m_replaceDialog, &RReplaceDialog::replaceAll, this,
         [this] { EMReplaceDialogReplace(true); });
 
-    setFont(scriptFont(kDefaultFontName, 10));
+    setFont(scriptFont(defaultScriptFontName(), 10));
     setReadOnly(readOnly);
     if (!fontName.isEmpty() || fontSize > 0)
-        setScriptFont(fontName.isEmpty() ? kDefaultFontName : fontName, fontSize > 0 ? fontSize : 10);
+        setScriptFont(fontName.isEmpty() ? defaultScriptFontName() : fontName, fontSize > 0 ? fontSize : 10);
 
     connect(document(), &QTextDocument::contentsChanged, this, &RExtraMemo::onContentsChanged);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "widgets/REditUndoRing.h"
+#include "widgets/RScriptFont.h"
 #include "widgets/SMenuItem.h"
 
 #include <QPlainTextEdit>
@@ -126,6 +127,3 @@ private:
     RFindDialog* m_findDialog = nullptr;
     RReplaceDialog* m_replaceDialog = nullptr;
 };
-
-// The font used for script text.
-QFont scriptFont(const QString& fontName, int fontSize);
