@@ -1,9 +1,9 @@
 #include "dialogs/TForm16.h"
 
+#include "widgets/RScriptFont.h"
 #include "widgets/RUserInterface.h"
 #include "document/RMORVDocument.h"
 
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,7 +24,7 @@ TForm16::TForm16(RMORVDocument& doc, const QString& thermoPath, const QString& t
     setObjectName(QStringLiteral("Form16"));
     setWindowTitle(QStringLiteral("Chemical species"));
     // Fixed pitch, so that the "*" and "?" marks line up.
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed = gothicListFont();
     ListBox1 = new QListWidget(this);
     ListBox1->setFont(fixed);
     ListBox2 = new QListWidget(this);

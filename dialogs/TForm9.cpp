@@ -2,12 +2,12 @@
 
 #include "dialogs/RDialogCaption.h"
 #include "dialogs/RDialogNumbers.h"
+#include "widgets/RScriptFont.h"
 #include "widgets/RUserInterface.h"
 #include "widgets/RValueListEditor.h"
 #include "document/RMORVDocument.h"
 #include "document/RNumberText.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -36,8 +36,8 @@ TForm9::TForm9(RMORVDocument& doc, QWidget* owner)
     Edit1 = new QLineEdit(this);
     ValueListEditor1 = new RValueListEditor(this);
     ValueListEditor1->setTitles(QStringLiteral("Input name"), QStringLiteral("Value"));
-    // Fixed pitch, so that names and values line up.
-    ValueListEditor1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The Japanese gothic face at 12 pixels, fixed pitch, so that names and values line up.
+    ValueListEditor1->setFont(gothicListFont());
     ValueListEditor1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Enter in the grid validates the cell; the dialog ends only by OK, Cancel or Escape.
     ValueListEditor1->setAlwaysShowEditor(true);

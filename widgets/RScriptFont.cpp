@@ -50,6 +50,13 @@ QFont scriptFont(const QString& fontName, int fontSize)
     return font;
 }
 
+QFont gothicListFont()
+{
+    QFont font = scriptFont(defaultScriptFontName(), 0);
+    font.setPixelSize(12);
+    return font;
+}
+
 bool isFixedPitchFamily(const QString& family)
 {
     if (QFontDatabase::isFixedPitch(family))

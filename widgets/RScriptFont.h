@@ -16,6 +16,10 @@ QStringList defaultScriptFontFaces();
 // installed; otherwise the system's fixed-pitch font. A size below 1 keeps the default size.
 QFont scriptFont(const QString& fontName, int fontSize);
 
+// The font of the dialogs' name lists (input data grid, species lists): the default family at
+// 12 pixels, drawn as scriptFont draws it.
+QFont gothicListFont();
+
 // Whether a family's Latin letters, digits and signs all advance alike. This takes in the
 // Japanese gothic faces, whose full-width letters are twice as wide and which the font
 // database therefore does not call fixed-pitch. A name that the font database resolves to

@@ -1,6 +1,7 @@
 // The input data dialog: paging, New and Delete on the working copy, values typed into the
 // grid, and OK or Cancel against the document.
 #include "tests/widgets/ScriptedUserInterface.h"
+#include "widgets/RScriptFont.h"
 #include "widgets/RValueListEditor.h"
 #include "dialogs/TForm9.h"
 #include "document/RMORVDocument.h"
@@ -63,6 +64,9 @@ TEST(InputDataDialog, ShowsTheCurrentSet)
     EXPECT_TRUE(d.form.SpeedButton3->isEnabled());
     EXPECT_TRUE(d.form.SpeedButton4->isEnabled());
     EXPECT_EQ(d.form.Label2->text(), "first input");
+    // The grid's names and values are in the default gothic family at 12 pixels.
+    EXPECT_EQ(d.form.ValueListEditor1->font().family(), defaultScriptFontName());
+    EXPECT_EQ(d.form.ValueListEditor1->font().pixelSize(), 12);
 }
 
 // An index out of range (from a file) must not crash the dialog.

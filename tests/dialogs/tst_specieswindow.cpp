@@ -1,6 +1,7 @@
 // The species window over small data bases: marks, buttons, seek, OK and Cancel, and a data
 // base that cannot be opened.
 #include "tests/widgets/ScriptedUserInterface.h"
+#include "widgets/RScriptFont.h"
 #include "dialogs/TForm16.h"
 #include "document/RMORVDocument.h"
 
@@ -61,6 +62,10 @@ TEST(SpeciesWindow, ListsMarksAndButtons)
     EXPECT_EQ(form.windowTitle(), "Chemical species");
     EXPECT_EQ(f.texts(form.ListBox1), (QStringList{"N2", "XX                ?"}));
     EXPECT_EQ(f.texts(form.ListBox2), (QStringList{"H2", "H2O               *", "O2"}));
+    for (const QListWidget* list : {form.ListBox1, form.ListBox2}) {
+        EXPECT_EQ(list->font().family(), defaultScriptFontName());
+        EXPECT_EQ(list->font().pixelSize(), 12);
+    }
     for (QToolButton* b : {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3, form.SpeedButton4})
         EXPECT_FALSE(b->isEnabled());
     form.ListBox1->setCurrentRow(1);
