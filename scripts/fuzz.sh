@@ -2,7 +2,7 @@
 # Builds the fuzz targets of fuzz/ with clang (libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for the given number of seconds, several at a time.
 # Each target starts from its seeds (fuzz/seeds.txt, fuzz/seeds/<target>/), its kept inputs and
-# the corpus of earlier runs (<build>/corpus/<target>/). Every input that crashes, hangs or runs
+# the corpus of earlier runs (<build>/corpus/<target>/), with its dictionary (fuzz/dict/) if any. Every input that crashes, hangs or runs
 # out of memory is written to fuzz/kept/<target>/, where ctest replays it from then on: give it a
 # name that says what it shows and commit it with the fix.
 # usage: scripts/fuzz.sh SECONDS [TARGET...]      (all targets when none is named)
@@ -40,13 +40,14 @@ run_target() {
       [ -f "$file" ] && cp "$file" "$build/seeds/$t/"
     done
   done
-  local dirs=("$build/corpus/$t" "$build/seeds/$t" "$kept")
+  local dirs=("$build/corpus/$t" "$build/seeds/$t" "$kept") options=()
   [ -d "$root/fuzz/seeds/$t" ] && dirs+=("$root/fuzz/seeds/$t")
+  [ -f "$root/fuzz/dict/$t.dict" ] && options+=(-dict="$root/fuzz/dict/$t.dict")
   # Fork mode goes on after a crash, a time-out or running out of memory, so one fault does
   # not end the run; each is written to fuzz/kept/<target>/.
   (cd "$build/corpus" && "$build/fuzz/fuzz_$t" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 \
       -ignore_ooms=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-      -artifact_prefix="$kept/" "${dirs[@]}") > "$build/logs/$t.log" 2>&1 || true
+      -artifact_prefix="$kept/" "${options[@]}" "${dirs[@]}") > "$build/logs/$t.log" 2>&1 || true
 }
 
 mkdir -p "$root/fuzz/kept"
@@ -91,14 +92,16 @@ for t in "${targets[@]}"; do
     fi
   done < <(find "$root/fuzz/kept/$t" -type f | sort)
   declare -A kept_for=()
-  for file in $(ls -S -r "${new[@]}" 2>/dev/null); do
+  # smallest first
+  while IFS= read -r file; do
+    [ -f "$file" ] || continue
     fault=$(fault_of "$t" "$file")
     if [ -z "$fault" ] || [ -n "${known[$fault]:-}" ] || [ -n "${kept_for[$fault]:-}" ]; then
-      rm -f "$file"
+      rm -f -- "$file"
     else
       kept_for["$fault"]=$file
     fi
-  done
+  done < <([ ${#new[@]} -eq 0 ] || stat -c '%s %n' -- "${new[@]}" | sort -n | cut -d' ' -f2-)
   printf '%-18s %14s  %s\n' "$t" "${execs:-?}" "${#kept_for[@]}"
   for fault in "${!kept_for[@]}"; do
     printf '    %s: %s\n' "$fault" "${kept_for[$fault]#$root/}"

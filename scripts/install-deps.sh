@@ -6,10 +6,12 @@ set -euo pipefail
 # Debian's alternatives; the sparse LU of two-dimensional runs spends its dense work there.
 # fonts-ipafont-gothic: a free Japanese gothic fixed-pitch face (IPAGothic), which draws the
 # default script font name and the Japanese letters of the dialogs.
+# clang, libclang-rt-14-dev: clang with its sanitizer and libFuzzer runtimes, for the sanitizer
+# tests and the fuzz targets.
 packages=(build-essential cmake ninja-build pkg-config git
           qt6-base-dev libgl-dev libpcre2-dev libsuitesparse-dev libopenblas0-serial
           libgtest-dev libgmock-dev libbenchmark-dev liblapack-dev
-          fonts-ipafont-gothic)
+          fonts-ipafont-gothic clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
