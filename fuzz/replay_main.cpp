@@ -2,8 +2,8 @@
 // of every fault the fuzzers found, so that no such fault comes back. Arguments are files or
 // folders (their files, in name order; README files and dot files are passed over). An input
 // fails the replay when it crashes (the process dies, under the sanitizers at the first report),
-// runs longer than MORV_REPLAY_SECONDS (30) or makes the process's peak resident memory pass
-// MORV_REPLAY_MEMORY_MB (1024), the limits the fuzzers run with.
+// runs longer than MORV_REPLAY_SECONDS (30), asks for more than MORV_REPLAY_MEMORY_MB (1024) in one
+// allocation or makes the process's peak resident memory pass it: the limits the fuzzers run with.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+long environmentNumber(const char* name, long fallback)
+{
+    const char* text = std::getenv(name);
+    return text && *text ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+// A function, since operator new asks for it before this file's statics are set.
+std::size_t memoryLimitMb()
+{
+    static const std::size_t limit = std::size_t(environmentNumber("MORV_REPLAY_MEMORY_MB", 1024));
+    return limit;
+}
+
 // The input in progress, for the time-out message (written from the signal handler).
 char currentInput[4096];
 
@@ -42,12 +56,6 @@ void onAlarm(int)
     (void)!write(STDERR_FILENO, currentInput, std::char_traits<char>::length(currentInput));
     (void)!write(STDERR_FILENO, "\n", 1);
     _exit(1);
-}
-
-long environmentNumber(const char* name, long fallback)
-{
-    const char* text = std::getenv(name);
-    return text && *text ? std::strtol(text, nullptr, 10) : fallback;
 }
 
 bool passedOver(const fs::path& file)
@@ -79,6 +87,37 @@ long peakMegabytes()
 
 } // namespace
 
+// One allocation beyond the limit is a fault of the input even where the code would survive its
+// std::bad_alloc, as under libFuzzer's malloc limit: the program would have asked the machine
+// for that much. Under AddressSanitizer its own limit does it (1024 MB here, ASAN_OPTIONS may
+// set another).
+#ifdef MORV_REPLAY_ASAN
+extern "C" const char* __asan_default_options()
+{
+    return "max_allocation_size_mb=1024";
+}
+#else
+namespace {
+void* checkedAllocation(std::size_t size)
+{
+    if (size > (memoryLimitMb() << 20)) {
+        std::fprintf(stderr, "replay: one allocation of %zu bytes on %s\n", size, currentInput);
+        std::abort();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+} // namespace
+
+void* operator new(std::size_t size) { return checkedAllocation(size); }
+void* operator new[](std::size_t size) { return checkedAllocation(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#endif
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -86,7 +125,7 @@ int main(int argc, char** argv)
         return 64;
     }
     const long seconds = environmentNumber("MORV_REPLAY_SECONDS", 30);
-    const long memoryMb = environmentNumber("MORV_REPLAY_MEMORY_MB", 1024);
+    const long memoryMb = long(memoryLimitMb());
 #ifndef MORV_REPLAY_ASAN
     // A request far beyond the limit fails at once instead of paging the machine to a halt;
     // AddressSanitizer reserves its shadow memory as address space, so not under it.
