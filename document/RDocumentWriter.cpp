@@ -5,13 +5,31 @@
 #include "document/RNumberText.h"
 #include "document/RUtilities.h"
 
+#include <QBuffer>
 #include <QSaveFile>
+
+#include <charconv>
 
 namespace {
 
+// Writes the file's lines to a device in chunks of UTF-8, so the text of a large mesh is never
+// held whole in memory.
 class Out {
 public:
-    void line(const QString& text) { buffer += text; buffer += QLatin1String("\r\n"); }
+    explicit Out(QIODevice& device) : m_device(device) { m_chunk.reserve(kChunk + 4096); }
+    void line(const QString& text)
+    {
+        m_chunk += text.toUtf8();
+        endLine();
+    }
+    // ASCII bytes of the line being written.
+    void append(const char* bytes, int length) { m_chunk.append(bytes, length); }
+    void endLine()
+    {
+        m_chunk += "\r\n";
+        if (m_chunk.size() >= kChunk)
+            flush();
+    }
     void record(const char* keyword, const QString& value)
     {
         line(QLatin1String(keyword) + u' ' + value);
@@ -23,7 +41,24 @@ public:
             line(l);
         line(QStringLiteral("$END"));
     }
-    QString buffer;
+    // Whether every byte reached the device.
+    bool finish()
+    {
+        flush();
+        return m_ok;
+    }
+
+private:
+    static constexpr int kChunk = 1 << 20;
+    void flush()
+    {
+        if (m_ok && !m_chunk.isEmpty() && m_device.write(m_chunk) != m_chunk.size())
+            m_ok = false;
+        m_chunk.resize(0);
+    }
+    QIODevice& m_device;
+    QByteArray m_chunk;
+    bool m_ok = true;
 };
 
 QString real(double v) { return formatReal22(v); }
@@ -84,36 +119,49 @@ QString outlineLine(const ROutline& o)
     return s + u',' + commaTextField(o.label);
 }
 
-QString gridPointLine(const RGridPoint& n)
+void writeGridPoint(Out& out, const RGridPoint& n)
 {
-    QString s = fixedReal22(n.x) + fixedReal22(n.y) + fixedInt(n.sourcePoint, 6)
-                + fixedInt(n.nodeKind, 6) + fixedInt(n.regionCode, 12)
-                + fixedReal22(n.normalX) + fixedReal22(n.normalY);
+    char buffer[48];
+    out.append(buffer, writeFixedReal22(buffer, n.x));
+    out.append(buffer, writeFixedReal22(buffer, n.y));
+    out.append(buffer, writeFixedInt(buffer, n.sourcePoint, 6));
+    out.append(buffer, writeFixedInt(buffer, n.nodeKind, 6));
+    out.append(buffer, writeFixedInt(buffer, n.regionCode, 12));
+    out.append(buffer, writeFixedReal22(buffer, n.normalX));
+    out.append(buffer, writeFixedReal22(buffer, n.normalY));
     for (int k : n.neighbours)
-        s += fixedInt(k, 6);
-    return s;
+        out.append(buffer, writeFixedInt(buffer, k, 6));
+    out.endLine();
 }
 
-QString triangleLine(const RCellTriangle& t)
+void writeTriangle(Out& out, const RCellTriangle& t)
 {
-    QString s;
-    for (int v : t.vertices) s += fixedInt(v, 6);
-    for (int v : t.oppVertex) s += fixedInt(v, 6);
-    for (int v : t.neighbours) s += fixedInt(v, 6);
-    for (int v : t.boundarySegments) s += fixedInt(v, 6);
-    return s + fixedInt(t.orientationTag, 3) + fixedInt(t.originTag, 3) + fixedReal22(t.quality)
-           + fixedInt(t.splitEdge, 3);
+    char buffer[48];
+    for (const auto* list : {&t.vertices, &t.oppVertex, &t.neighbours, &t.boundarySegments})
+        for (int v : *list)
+            out.append(buffer, writeFixedInt(buffer, v, 6));
+    out.append(buffer, writeFixedInt(buffer, t.orientationTag, 3));
+    out.append(buffer, writeFixedInt(buffer, t.originTag, 3));
+    out.append(buffer, writeFixedReal22(buffer, t.quality));
+    out.append(buffer, writeFixedInt(buffer, t.splitEdge, 3));
+    out.endLine();
 }
 
-QStringList integralLines(const QList<SIntegral>& regions)
+void writeIntegrals(Out& out, const char* keyword, const QList<SIntegral>& regions)
 {
-    QStringList lines{QString::number(regions.size())};
+    out.line(QLatin1String(keyword));
+    out.line(QString::number(regions.size()));
     for (const SIntegral& r : regions) {
-        lines << r.name << QString::number(r.list.size());
-        for (int v : r.list)
-            lines << QString::number(v);
+        out.line(r.name);
+        out.line(QString::number(r.list.size()));
+        char buffer[16];
+        for (int v : r.list) {
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+            out.append(buffer, int(end - buffer));
+            out.endLine();
+        }
     }
-    return lines;
+    out.line(QStringLiteral("$END"));
 }
 
 bool endsBlock(const QString& line) { return trimBlanks(line) == QLatin1String("$END"); }
@@ -139,9 +187,20 @@ QString RMORVDocument::lineThatEndsBlock() const
 
 QByteArray RMORVDocument::documentText() const
 {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeDocument(buffer);
+    return bytes;
+}
+
+bool RMORVDocument::writeDocument(QIODevice& device) const
+{
     const SControlData& c = *compiler->control;
     const SSymbolTable& s = *compiler->symbols;
-    Out out;
+    if (device.write("\xEF\xBB\xBF", 3) != 3)
+        return false;
+    Out out(device);
     out.line(QStringLiteral("$MORV %1").arg(programVersion(), 8, 10, QLatin1Char('0')));
     out.record("$RESTART", QString::number(c.RESTART));
     out.record("$MESHTYPE", QString::number(meshType));
@@ -207,28 +266,29 @@ QByteArray RMORVDocument::documentText() const
     auto writeList = [&out](const char* keyword, const auto& records, auto format) {
         if (records.empty())
             return;
-        QStringList lines;
+        out.line(QLatin1String(keyword));
         for (const auto& r : records)
-            lines << format(r);
-        out.block(keyword, lines);
+            out.line(format(r));
+        out.line(QStringLiteral("$END"));
     };
     writeList("$SEG_POINT", m.points, pointLine);
     writeList("$SEG_LINE", m.segments, segmentLine);
     writeList("$SEG_PATH", m.outlines, outlineLine);
     if (m.meshState >= 2) {
-        QStringList nodes, triangles;
+        out.line(QStringLiteral("$GRID_POINT"));
         for (const RGridPoint& n : m.gridPoints)
-            nodes << gridPointLine(n);
+            writeGridPoint(out, n);
+        out.line(QStringLiteral("$END"));
+        out.line(QStringLiteral("$CELL_TRIANGLE"));
         for (const RCellTriangle& t : m.triangles)
-            triangles << triangleLine(t);
-        out.block("$GRID_POINT", nodes);
-        out.block("$CELL_TRIANGLE", triangles);
+            writeTriangle(out, t);
+        out.line(QStringLiteral("$END"));
         if (!compiler->INTEGRAL1.isEmpty())
-            out.block("$INTEGRAL1", integralLines(compiler->INTEGRAL1));
+            writeIntegrals(out, "$INTEGRAL1", compiler->INTEGRAL1);
         if (!compiler->INTEGRAL2.isEmpty())
-            out.block("$INTEGRAL2", integralLines(compiler->INTEGRAL2));
+            writeIntegrals(out, "$INTEGRAL2", compiler->INTEGRAL2);
     }
-    return QByteArray("\xEF\xBB\xBF") + out.buffer.toUtf8();
+    return out.finish();
 }
 
 int RMORVDocument::savefile(const QString& path) const
@@ -244,11 +304,10 @@ int RMORVDocument::savefile(const QString& path) const
     // A file held by another holder, or read-only, is not replaced.
     if (!RExcrusiveAccess::CheckFile(path))
         return 1;
-    const QByteArray text = documentText();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    if (file.write(text) != text.size()) {
+    if (!writeDocument(file)) {
         file.cancelWriting();
         return 1;
     }

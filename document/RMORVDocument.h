@@ -12,6 +12,7 @@
 #include <memory>
 
 class QFileInfo;
+class QIODevice;
 class RSSChem;
 
 // The one open document without any window: what the document file stores, the session's
@@ -96,6 +97,8 @@ public:
     std::shared_ptr<RSSChem> chemistry;
 
 private:
+    // Writes the file's bytes to the device line by line; false when a write failed.
+    bool writeDocument(QIODevice& device) const;
     int readVersion3(RDocumentLineReader& reader);
     // One record of a version 3 file into this document: 0 read or skipped, 99 a fault.
     int readRecord3(const QString& keyword, const QStringList& lines);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -33,16 +34,55 @@ QString formatIntWidth(int value, int width)
     return QString::number(value).rightJustified(width, u' ');
 }
 
+namespace {
+// `text` right-aligned in `width` columns, or after one blank when it fills them.
+int placeInField(char* buffer, const char* text, int length, int width)
+{
+    const int pad = length >= width ? 1 : width - length;
+    std::memset(buffer, ' ', std::size_t(pad));
+    std::memcpy(buffer + pad, text, std::size_t(length));
+    return pad + length;
+}
+}
+
+int writeFixedReal22(char* buffer, double value)
+{
+    char text[40];
+    int length;
+    if (std::isnan(value)) {
+        std::memcpy(text, "NAN", 3);
+        length = 3;
+    } else if (std::isinf(value)) {
+        length = value < 0 ? 4 : 3;
+        std::memcpy(text, value < 0 ? "-INF" : "INF", std::size_t(length));
+    } else {
+        const auto r = std::to_chars(text, text + sizeof text, value,
+                                     std::chars_format::scientific, 14);
+        length = int(r.ptr - text);
+        for (int i = 0; i < length; ++i)
+            if (text[i] == 'e')
+                text[i] = 'E';
+    }
+    return placeInField(buffer, text, length, 22);
+}
+
+int writeFixedInt(char* buffer, int value, int width)
+{
+    char text[16];
+    const auto r = std::to_chars(text, text + sizeof text, value);
+    return placeInField(buffer, text, int(r.ptr - text), width);
+}
+
 QString fixedReal22(double value)
 {
-    const QString text = formatReal22(value);
-    return text.size() >= 22 && text[0] != u' ' ? u' ' + text : text;
+    char buffer[48];
+    return QString::fromLatin1(buffer, writeFixedReal22(buffer, value));
 }
 
 QString fixedInt(int value, int width)
 {
-    const QString text = QString::number(value);
-    return text.size() >= width ? u' ' + text : text.rightJustified(width, u' ');
+    char buffer[48];
+    return QString::fromLatin1(buffer, writeFixedInt(buffer, value, width));
 }
 
 QString formatGeneral15(double value)

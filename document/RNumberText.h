@@ -12,6 +12,10 @@ QString formatIntWidth(int value, int width);
 // whole field, so that two fields never fuse.
 QString fixedReal22(double value);
 QString fixedInt(int value, int width);
+// The same two fields as bytes written into `buffer` (at least 40 chars), for records written
+// by the thousand; the length is returned.
+int writeFixedReal22(char* buffer, double value);
+int writeFixedInt(char* buffer, int value, int width);
 // The general form with up to 15 significant digits: fixed notation for magnitudes from
 // 0.00001 with at most 15 digits before the point, else "1.5E20", "1E-6".
 QString formatGeneral15(double value);

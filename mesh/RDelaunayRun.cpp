@@ -73,11 +73,12 @@ bool RDelaunay::generate()
             SetInteg2Grid();
         }
     }
+    // The lookups serve the generation only; their memory goes with it.
+    index.clear();
     if (stopped()) {
         mesh->gridPoints.clear();
         mesh->triangles.clear();
         seq.clear();
-        index.clear();
         return false;
     }
     return true;

@@ -88,13 +88,14 @@ std::vector<int> RMeshIndex::incident(int node) const
 
 void RMeshIndex::clear()
 {
+    // Swapped with empty lists, so the memory is released and not only the contents.
     on = false;
-    nodeCells.clear();
-    triCells.clear();
-    bigList.clear();
-    degenerateList.clear();
-    shadow.clear();
-    inc.clear();
+    std::vector<std::vector<int>>().swap(nodeCells);
+    std::vector<std::vector<int>>().swap(triCells);
+    std::vector<int>().swap(bigList);
+    std::vector<int>().swap(degenerateList);
+    std::vector<TriShadow>().swap(shadow);
+    std::vector<std::vector<int>>().swap(inc);
 }
 
 void RMeshIndex::reset(double xmin, double ymin, double xmax, double ymax, double tolerance)
