@@ -1,6 +1,7 @@
 #pragma once
 #include "document/RTriangleMesh.h"
 #include "mesh/RMeshIndex.h"
+#include "mesh/RWindingIndex.h"
 
 #include <QList>
 #include <QString>
@@ -170,6 +171,8 @@ private:
     bool outlineWalksReady = false;
     std::vector<std::vector<double>> pathWalkX, pathWalkY;
     bool pathWalksReady = false;
+    // The same winding tests filed for many points (fast paths only).
+    std::vector<RWindingIndex> outlineIndex, pathIndex;
     void preparePathWalks();
 };
 

@@ -54,6 +54,10 @@ void RDelaunay::preparePathWalks()
             ys.clear();
         }
     }
+    pathIndex.assign(m.paths.size(), {});
+    for (size_t i = 0; i < pathWalkX.size(); ++i)
+        if (fast && !pathWalkX[i].empty())
+            pathIndex[i].build(pathWalkX[i], pathWalkY[i]);
     pathWalksReady = true;
 }
 
@@ -65,7 +69,10 @@ int RDelaunay::enclosePath(double x, double y) const
     for (size_t i = 0; i < pathWalkX.size(); ++i) {
         if (pathWalkX[i].empty())
             continue;
-        if (std::fabs(RTriangleMesh::windingSum(x, y, pathWalkX[i], pathWalkY[i])) > kPi)
+        const int inside = fast ? pathIndex[i].classify(x, y) : -1;
+        if (inside >= 0)
+            count += inside;
+        else if (std::fabs(RTriangleMesh::windingSum(x, y, pathWalkX[i], pathWalkY[i])) > kPi)
             ++count;
     }
     return count;
@@ -89,6 +96,10 @@ void RDelaunay::prepareOutlineWalks()
         outlineBox[4 * k + 2] = *std::min_element(ys.begin(), ys.end());
         outlineBox[4 * k + 3] = *std::max_element(ys.begin(), ys.end());
     }
+    outlineIndex.assign(size_t(n), {});
+    for (int k = 0; k < n && fast; ++k)
+        if (!outlineWalkX[k].empty())
+            outlineIndex[k].build(outlineWalkX[k], outlineWalkY[k]);
     outlineWalksReady = true;
 }
 
@@ -104,6 +115,9 @@ bool RDelaunay::inOutline(double x, double y, int k) const
         && (x < outlineBox[4 * k] || x > outlineBox[4 * k + 1] || y < outlineBox[4 * k + 2]
             || y > outlineBox[4 * k + 3]))
         return false;
+    const int inside = fast ? outlineIndex[k].classify(x, y) : -1;
+    if (inside >= 0)
+        return inside == 1;
     return std::fabs(RTriangleMesh::windingSum(x, y, xs, outlineWalkY[k])) > kPi;
 }
 
