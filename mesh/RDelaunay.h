@@ -143,6 +143,9 @@ private:
     int lookupRegion(double x, double y, int region);
     void clearMesh();
     bool stopped() const { return failed || cancel.load(std::memory_order_acquire); }
+    // Whether the point lies outside the domain (parity of the closed paths) and farther than
+    // the index's nearness from every path.
+    bool outsideDomainByMargin(double x, double y) const;
     void appendTriangle(const RCellTriangle& tri);
     void touchTriangle(int t);
     bool clipPolygon(std::vector<RPoly>& poly, bool left);
@@ -163,6 +166,8 @@ private:
     std::vector<Piece> pieces;
 
     bool fast = true;
+    // Set once the outside triangles are removed: the mesh then covers the domain only.
+    bool domainMeshed = false;
     RMeshIndex index;
     RQualitySeq seq;
     // Chord points of each outline and each closed path, as the winding tests walk them.

@@ -57,7 +57,8 @@ void RDelaunay::preparePathWalks()
     pathIndex.assign(m.paths.size(), {});
     for (size_t i = 0; i < pathWalkX.size(); ++i)
         if (fast && !pathWalkX[i].empty())
-            pathIndex[i].build(pathWalkX[i], pathWalkY[i]);
+            pathIndex[i].build(pathWalkX[i], pathWalkY[i],
+                               index.active() ? index.nearness() : 0.0);
     pathWalksReady = true;
 }
 
@@ -76,6 +77,22 @@ int RDelaunay::enclosePath(double x, double y) const
             ++count;
     }
     return count;
+}
+
+bool RDelaunay::outsideDomainByMargin(double x, double y) const
+{
+    if (!pathWalksReady)
+        const_cast<RDelaunay*>(this)->preparePathWalks();
+    int count = 0;
+    for (size_t i = 0; i < pathWalkX.size(); ++i) {
+        if (pathWalkX[i].empty())
+            continue;
+        const int inside = pathIndex[i].classify(x, y);
+        if (inside < 0)
+            return false;
+        count += inside;
+    }
+    return count % 2 == 0;
 }
 
 void RDelaunay::prepareOutlineWalks()

@@ -173,11 +173,20 @@ int RDelaunay::WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b)
     };
     if (useIndex) {
         static thread_local std::vector<int> cand;
-        index.triangleCandidates(x, y, cand);
+        if (!index.nearbyTriangles(x, y, cand)) {
+            // Once only the domain is meshed, a point off the mesh and clearly outside the
+            // domain is near no triangle but those without area.
+            if (domainMeshed && outsideDomainByMargin(x, y))
+                index.degenerateTriangles(cand);
+            else
+                index.triangleCandidates(x, y, cand);
+        }
         for (int tri : cand) {
             const int r = testTriangle(tri, x, y);
-            if (r >= 0)
+            if (r >= 0) {
+                index.walkFrom(tri);
                 return answer(tri, r);
+            }
         }
     } else {
         for (int tri = 0; tri < int(m.triangles.size()); ++tri) {

@@ -69,6 +69,7 @@ void RDelaunay::clearMesh()
     flipCount = 0;
     flipTotal = 0;
     failed = false;
+    domainMeshed = false;
 }
 
 void RDelaunay::linkNextTriangle(int t)
@@ -541,6 +542,7 @@ void RDelaunay::roughMesh()
             return;
     }
     removeOuterTriangle();
+    domainMeshed = true;
     if (cancel.load(std::memory_order_acquire))
         return;
     setProgressPosition(4);

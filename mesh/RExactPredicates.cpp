@@ -125,9 +125,41 @@ int exactOrientation(double ax, double ay, double bx, double by, double cx, doub
     const double bound = kOrientationBound * magnitude;
     if (det >= bound || -det >= bound)
         return signOf(det);
-    const Expansion exact = sum(product(difference(bx, ax), difference(cy, ay)),
-                                negated(product(difference(by, ay), difference(cx, ax))));
-    return signOf(exact);
+    // Collinear points (a row of a lattice, the division points of a segment) end here often:
+    // the exact value is built on the stack, as (bx - ax)(cy - ay) - (by - ay)(cx - ax) with
+    // every difference and product split into its rounded part and its error.
+    double d[4][2]; // the four differences as (rounded, error)
+    const double pairs[4][2] = {{bx, ax}, {cy, ay}, {by, ay}, {cx, ax}};
+    for (int k = 0; k < 4; ++k)
+        twoSum(pairs[k][0], -pairs[k][1], d[k][0], d[k][1]);
+    double terms[16];
+    int n = 0;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            twoProduct(d[0][i], d[1][j], terms[n], terms[n + 1]);
+            twoProduct(-d[2][i], d[3][j], terms[n + 2], terms[n + 3]);
+            n += 4;
+        }
+    // Sum the sixteen exact terms into a non-overlapping expansion and take its sign.
+    double e[17];
+    int m = 0;
+    for (double b : terms) {
+        double q = b;
+        int h = 0;
+        for (int i = 0; i < m; ++i) {
+            double s, err;
+            twoSum(q, e[i], s, err);
+            q = s;
+            if (err != 0.0)
+                e[h++] = err;
+        }
+        e[h++] = q;
+        m = h;
+    }
+    for (int i = m - 1; i >= 0; --i)
+        if (e[i] != 0.0)
+            return signOf(e[i]);
+    return 0;
 }
 
 int exactInCircle(double ax, double ay, double bx, double by, double cx, double cy, double dx,

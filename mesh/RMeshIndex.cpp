@@ -1,6 +1,7 @@
 #include "mesh/RMeshIndex.h"
 
 #include "document/RTriangleMesh.h"
+#include "mesh/RExactPredicates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -346,6 +347,76 @@ void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out) c
     out.insert(out.end(), degenerateList.begin(), degenerateList.end());
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
+bool RMeshIndex::nearbyTriangles(double x, double y, std::vector<int>& out) const
+{
+    const std::vector<RCellTriangle>& tris = m->triangles;
+    const std::vector<RGridPoint>& g = m->gridPoints;
+    const int nt = int(tris.size());
+    if (nt == 0)
+        return false;
+    int t = walkStart < nt ? walkStart : nt - 1;
+    // Walk: leave each triangle across an edge the point lies beyond. The first edge tried
+    // turns with every step, so the walk cannot circle in a mesh that is not Delaunay.
+    const int bound = 64 + 4 * int(std::sqrt(double(nt)));
+    int steps = 0;
+    for (;; ++steps) {
+        if (steps > bound)
+            return false;
+        const RCellTriangle& T = tris[t];
+        int across = -1;
+        for (int k = 0; k < 3; ++k) {
+            const int i = (k + steps) % 3;
+            const RGridPoint& a = g[T.vertices[(i + 1) % 3]];
+            const RGridPoint& b = g[T.vertices[(i + 2) % 3]];
+            if (exactOrientation(a.x, a.y, b.x, b.y, x, y) < 0) {
+                across = i;
+                break;
+            }
+        }
+        if (across < 0)
+            break;
+        t = T.neighbours[across];
+        if (t < 0)
+            return false;
+    }
+    walkStart = t;
+    // Every triangle that reaches within the margin of the point is edge-connected to this
+    // one through edges that do too; a boundary edge that near means another part of the
+    // mesh might be near as well, which only the grid can tell.
+    out.clear();
+    out.push_back(t);
+    const double m2 = margin * margin;
+    for (size_t next = 0; next < out.size(); ++next) {
+        const RCellTriangle& T = tris[out[next]];
+        for (int i = 0; i < 3; ++i) {
+            const RGridPoint& a = g[T.vertices[(i + 1) % 3]];
+            const RGridPoint& b = g[T.vertices[(i + 2) % 3]];
+            const double dx = b.x - a.x, dy = b.y - a.y;
+            const double len2 = dx * dx + dy * dy;
+            double u = len2 > 0 ? ((x - a.x) * dx + (y - a.y) * dy) / len2 : 0.0;
+            u = std::clamp(u, 0.0, 1.0);
+            const double ex = a.x + u * dx - x, ey = a.y + u * dy - y;
+            if (!(ex * ex + ey * ey <= m2))
+                continue;
+            const int nb = T.neighbours[i];
+            if (nb < 0)
+                return false;
+            if (std::find(out.begin(), out.end(), nb) == out.end())
+                out.push_back(nb);
+        }
+    }
+    out.insert(out.end(), degenerateList.begin(), degenerateList.end());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return true;
+}
+
+void RMeshIndex::degenerateTriangles(std::vector<int>& out) const
+{
+    out.assign(degenerateList.begin(), degenerateList.end());
+    std::sort(out.begin(), out.end());
 }
 
 int RMeshIndex::firstTriangleOf(int node) const

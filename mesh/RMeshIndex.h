@@ -32,6 +32,18 @@ public:
     int firstNodeNear(double x, double y) const;
     // Candidate triangles for a point, ascending, without duplicates.
     void triangleCandidates(double x, double y, std::vector<int>& out) const;
+    // The same candidates found by walking the mesh from the triangle last found towards the
+    // point: the triangles within the margin of it, and every triangle without area. False
+    // when the walk cannot tell (it leaves the mesh, meets a boundary edge near the point or
+    // runs too long); triangleCandidates must answer then.
+    bool nearbyTriangles(double x, double y, std::vector<int>& out) const;
+    // The next walk starts from this triangle (one just found by other means).
+    void walkFrom(int t) const { walkStart = t; }
+    // The triangles without area, ascending: the only candidates for a point farther than the
+    // margin from every other triangle.
+    void degenerateTriangles(std::vector<int>& out) const;
+    // How near a point must come to a triangle to be a candidate of it.
+    double nearness() const { return margin; }
     // Triangles having the node as a vertex (any order).
     std::vector<int> incident(int node) const;
     int firstTriangleOf(int node) const;
@@ -59,6 +71,7 @@ private:
 
     RTriangleMesh* m = nullptr;
     bool on = false;
+    mutable int walkStart = 0;
     double x0 = 0, y0 = 0, x1 = 1, y1 = 1, cw = 1, ch = 1, tol = 0, margin = 0;
     int nx = 1, ny = 1;
     std::vector<std::vector<int>> nodeCells;

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-void RWindingIndex::build(const std::vector<double>& xs, const std::vector<double>& ys)
+void RWindingIndex::build(const std::vector<double>& xs, const std::vector<double>& ys,
+                          double minNearness)
 {
     usable = false;
     px = xs;
@@ -26,7 +27,7 @@ void RWindingIndex::build(const std::vector<double>& xs, const std::vector<doubl
     // Beyond this distance from every chord the angle sum cannot be wrong by pi: a point that
     // near a chord (or a figure far from the origin, where differences lose digits) is decided
     // by the angle sum instead.
-    nearness = 1e-9 * std::max({xmax - xmin, ymax - ymin, largest});
+    nearness = std::max(1e-9 * std::max({xmax - xmin, ymax - ymin, largest}), minNearness);
     if (!(nearness > 0) || !std::isfinite(nearness))
         return;
     // A walk that does not come back to its start has no winding number.

@@ -10,7 +10,10 @@
 class RWindingIndex {
 public:
     // The walk's points in order; it must end where it began (up to rounding) to be usable.
-    void build(const std::vector<double>& xs, const std::vector<double>& ys);
+    // Points nearer to the walk than minNearness (or than its own rounding bound) are left to
+    // the angle sum.
+    void build(const std::vector<double>& xs, const std::vector<double>& ys,
+               double minNearness = 0.0);
     // 1 inside, 0 outside, -1 when the point lies too close to the walk (or the walk is not
     // closed) to be decided here.
     int classify(double x, double y) const;
