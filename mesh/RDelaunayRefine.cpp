@@ -147,7 +147,7 @@ void RDelaunay::smallMesh_type2()
             if (MeshInsertPoint((g.x + q.x) / 2, (g.y + q.y) / 2, -1, 1, 0, dmax) == 0) {
                 correctInnerPoint(int(m.gridPoints.size()) - 1);
                 progressStep(i);
-                if (failed)
+                if (stopped())
                     return;
                 i = 0;
                 continue;

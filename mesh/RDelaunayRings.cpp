@@ -33,6 +33,8 @@ void RDelaunay::SetConnNorm()
     }
     const size_t bound = m.triangles.size() + 2;
     for (int j = 3; j < int(m.gridPoints.size()); ++j) {
+        if (cancel.load(std::memory_order_acquire))
+            return; // the generation ends and its mesh is discarded
         RGridPoint& g = m.gridPoints[j];
         g.normalX = g.normalY = 0;
         std::vector<int> ring;
@@ -146,6 +148,8 @@ void RDelaunay::SetInteg2Grid()
     outlineWalksReady = false;
     int chosen = 0;
     for (int t = 0; t < int(m.triangles.size()); ++t) {
+        if (cancel.load(std::memory_order_acquire))
+            return;
         const RCellTriangle& T = m.triangles[t];
         const RGridPoint& a = m.gridPoints[T.vertices[0]];
         const RGridPoint& b = m.gridPoints[T.vertices[1]];

@@ -388,6 +388,8 @@ void RDelaunay::removeOuterTriangle()
     RTriangleMesh& m = *mesh;
     int i = 0;
     while (i < int(m.triangles.size())) {
+        if (cancel.load(std::memory_order_acquire))
+            return;
         const RCellTriangle& T = m.triangles[i];
         const RGridPoint& a = m.gridPoints[T.vertices[0]];
         const RGridPoint& b = m.gridPoints[T.vertices[1]];

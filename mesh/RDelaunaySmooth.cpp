@@ -154,7 +154,21 @@ void RDelaunay::deleteGridPoint(int node)
     const int last = int(m.gridPoints.size()) - 1;
     const double oldX = m.gridPoints[node].x, oldY = m.gridPoints[node].y;
     m.gridPoints[node] = m.gridPoints[last];
-    if (node != last) {
+    if (node != last && fast && index.active()) {
+        // Only the triangles at the last node name it as a vertex, and only their neighbours
+        // name it as the vertex across an edge.
+        for (int t : index.incident(last)) {
+            RCellTriangle& T = m.triangles[t];
+            for (int k = 0; k < 3; ++k)
+                if (T.vertices[k] == last)
+                    T.vertices[k] = node;
+            for (int nb : T.neighbours)
+                if (nb >= 0)
+                    for (int& v : m.triangles[nb].oppVertex)
+                        if (v == last)
+                            v = node;
+        }
+    } else if (node != last) {
         for (RCellTriangle& T : m.triangles)
             for (int k = 0; k < 3; ++k) {
                 if (T.vertices[k] == last)
@@ -190,6 +204,8 @@ bool RDelaunay::removeThreeTriangleNodes()
         getNeighborhood(i, ring, fan);
         if (fan.size() != 3) {
             ++i;
+            if (stopped())
+                return false;
             continue;
         }
         int T[3], a[3], b[3], c[3], e[3];

@@ -4,6 +4,7 @@
 #include "mesh/RExactPredicates.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -95,6 +96,7 @@ void RMeshIndex::clear()
     std::vector<std::vector<int>>().swap(triCells);
     std::vector<int>().swap(bigList);
     std::vector<int>().swap(degenerateList);
+    std::vector<int>().swap(staleList);
     std::vector<TriShadow>().swap(shadow);
     std::vector<std::vector<int>>().swap(inc);
 }
@@ -154,17 +156,21 @@ void RMeshIndex::rebuild()
     nodeCells.assign(size_t(nx) * ny, {});
     triCells.assign(size_t(nx) * ny, {});
     bigList.clear();
-    degenerateList.clear();
     for (int i = 0; i < int(m->gridPoints.size()); ++i) {
         const RGridPoint& g = m->gridPoints[i];
         nodeCells[size_t(cellY(g.y)) * nx + cellX(g.x)].push_back(i);
     }
-    for (int t = 0; t < nt; ++t)
-        if (shadow[t].live) {
-            shadow[t].i1 = -1;
-            shadow[t].big = shadow[t].degenerate = false;
-            registerTriangle(t, false);
-        }
+    for (int t = 0; t < nt; ++t) {
+        TriShadow& s = shadow[t];
+        s.i1 = -1;
+        s.big = false;
+        s.bigPos = -1;
+        s.stale = false;
+        s.stalePos = -1;
+        if (s.live)
+            registerCells(t);
+    }
+    staleList.clear();
 }
 
 void RMeshIndex::nodeAdded(int node)
@@ -210,45 +216,89 @@ void RMeshIndex::nodeRenamed(int from, int to, double toOldX, double toOldY)
         shadow[e / 3].v[e % 3] = to;
 }
 
-void RMeshIndex::unregisterTriangle(int t)
+void RMeshIndex::setDegenerate(int t, bool degenerate)
 {
     TriShadow& s = shadow[t];
-    for (int k = 0; k < 3; ++k)
-        if (s.incPos[k] >= 0)
-            incRemove(t, k);
+    if (s.degenerate == degenerate)
+        return;
+    if (degenerate) {
+        s.degeneratePos = int(degenerateList.size());
+        degenerateList.push_back(t);
+    } else {
+        const int moved = degenerateList.back();
+        degenerateList[size_t(s.degeneratePos)] = moved;
+        shadow[moved].degeneratePos = s.degeneratePos;
+        degenerateList.pop_back();
+        s.degeneratePos = -1;
+    }
+    s.degenerate = degenerate;
+}
+
+void RMeshIndex::setStale(int t, bool stale)
+{
+    TriShadow& s = shadow[t];
+    if (s.stale == stale)
+        return;
+    if (stale) {
+        s.stalePos = int(staleList.size());
+        staleList.push_back(t);
+    } else {
+        const int moved = staleList.back();
+        staleList[size_t(s.stalePos)] = moved;
+        shadow[moved].stalePos = s.stalePos;
+        staleList.pop_back();
+        s.stalePos = -1;
+    }
+    s.stale = stale;
+}
+
+void RMeshIndex::unregisterCells(int t)
+{
+    TriShadow& s = shadow[t];
     if (s.big)
         removeBig(t);
     else
         for (int j = s.j0; j <= s.j1; ++j)
             for (int i = s.i0; i <= s.i1; ++i)
                 eraseValue(triCells[size_t(j) * nx + i], t);
-    if (s.degenerate)
-        eraseValue(degenerateList, t);
     s.i1 = -1;
-    s.big = s.degenerate = false;
-    s.v[0] = s.v[1] = s.v[2] = -1;
+    s.big = false;
 }
 
-void RMeshIndex::registerTriangle(int t, bool incidence)
+void RMeshIndex::registerCells(int t)
 {
     TriShadow& s = shadow[t];
     const RCellTriangle& tri = m->triangles[t];
     double xs[3], ys[3];
     for (int k = 0; k < 3; ++k) {
-        // A rebuild in the middle of a multi-triangle update registers only the cells: the
-        // incidence stays as last written until the triangle itself is written again.
-        if (incidence)
-            s.v[k] = tri.vertices[k];
         xs[k] = m->gridPoints[tri.vertices[k]].x;
         ys[k] = m->gridPoints[tri.vertices[k]].y;
     }
-    for (int k = 0; k < 3 && incidence; ++k)
-        if ((k == 0 || s.v[k] != s.v[k - 1]) && (k < 2 || s.v[2] != s.v[0]))
-            incAdd(t, k);
-    const double bx0 = std::min({xs[0], xs[1], xs[2]}) - margin;
-    const double bx1 = std::max({xs[0], xs[1], xs[2]}) + margin;
-    const double by0 = std::min({ys[0], ys[1], ys[2]}) - margin;
-    const double by1 = std::max({ys[0], ys[1], ys[2]}) + margin;
+    s.bx0 = std::min({xs[0], xs[1], xs[2]}) - margin;
+    s.bx1 = std::max({xs[0], xs[1], xs[2]}) + margin;
+    s.by0 = std::min({ys[0], ys[1], ys[2]}) - margin;
+    s.by1 = std::max({ys[0], ys[1], ys[2]}) + margin;
+    s.i0 = cellX(s.bx0);
+    s.i1 = cellX(s.bx1);
+    s.j0 = cellY(s.by0);
+    s.j1 = cellY(s.by1);
+    if ((s.i1 - s.i0 + 1) * (s.j1 - s.j0 + 1) > kBigSpan) {
+        addBig(t);
+        return;
+    }
+    for (int j = s.j0; j <= s.j1; ++j)
+        for (int i = s.i0; i <= s.i1; ++i)
+            triCells[size_t(j) * nx + i].push_back(t);
+}
+
+bool RMeshIndex::isDegenerate(int t) const
+{
+    const RCellTriangle& tri = m->triangles[t];
+    double xs[3], ys[3];
+    for (int k = 0; k < 3; ++k) {
+        xs[k] = m->gridPoints[tri.vertices[k]].x;
+        ys[k] = m->gridPoints[tri.vertices[k]].y;
+    }
     // A sliver's orientation tests may accept points away from it: such triangles are tested
     // for every query.
     const double cross = (xs[1] - xs[0]) * (ys[2] - ys[0]) - (ys[1] - ys[0]) * (xs[2] - xs[0]);
@@ -259,25 +309,54 @@ void RMeshIndex::registerTriangle(int t, bool incidence)
     }
     std::sort(l, l + 3);
     // |cross| / (L_max * L_mid) is the sine of the smallest angle.
-    if (!(cross * cross > 1e-12 * l[2] * l[1])) {
-        s.degenerate = true;
-        degenerateList.push_back(t);
+    return !(cross * cross > 1e-12 * l[2] * l[1]);
+}
+
+void RMeshIndex::updateIncidence(int t)
+{
+    TriShadow& s = shadow[t];
+    const std::array<int, 3>& nv = m->triangles[t].vertices;
+    // An entry of a vertex the triangle keeps stays where it is in that vertex's list; only
+    // the vertices it loses or gains change their lists.
+    int kept[3] = {-1, -1, -1};
+    for (int k = 0; k < 3; ++k) {
+        if (s.incPos[k] < 0)
+            continue;
+        int j = 0;
+        while (j < 3 && nv[j] != s.v[k])
+            ++j;
+        if (j < 3 && kept[j] < 0)
+            kept[j] = s.incPos[k];
+        else
+            incRemove(t, k);
     }
-    s.bx0 = bx0;
-    s.bx1 = bx1;
-    s.by0 = by0;
-    s.by1 = by1;
-    s.i0 = cellX(bx0);
-    s.i1 = cellX(bx1);
-    s.j0 = cellY(by0);
-    s.j1 = cellY(by1);
-    if ((s.i1 - s.i0 + 1) * (s.j1 - s.j0 + 1) > kBigSpan) {
-        addBig(t);
-        return;
+    for (int j = 0; j < 3; ++j) {
+        s.v[j] = nv[j];
+        s.incPos[j] = -1;
     }
-    for (int j = s.j0; j <= s.j1; ++j)
-        for (int i = s.i0; i <= s.i1; ++i)
-            triCells[size_t(j) * nx + i].push_back(t);
+    for (int j = 0; j < 3; ++j) {
+        // A vertex named twice (a triangle without area) is entered once.
+        if ((j > 0 && nv[j] == nv[j - 1]) || (j == 2 && nv[2] == nv[0]))
+            continue;
+        if (kept[j] >= 0) {
+            s.incPos[j] = kept[j];
+            inc[size_t(nv[j])][size_t(kept[j])] = 3 * t + j;
+        } else {
+            incAdd(t, j);
+        }
+    }
+}
+
+void RMeshIndex::flushStale()
+{
+    for (int t : staleList) {
+        TriShadow& s = shadow[t];
+        unregisterCells(t);
+        registerCells(t);
+        s.stale = false;
+        s.stalePos = -1;
+    }
+    staleList.clear();
 }
 
 void RMeshIndex::triangleWritten(int t)
@@ -285,11 +364,13 @@ void RMeshIndex::triangleWritten(int t)
     if (!on)
         return;
     if (int(shadow.size()) <= t)
-        shadow.resize(t + 1);
-    if (shadow[t].live)
-        unregisterTriangle(t);
+        shadow.resize(size_t(t) + 1);
     shadow[t].live = true;
-    registerTriangle(t, true);
+    updateIncidence(t);
+    setDegenerate(t, isDegenerate(t));
+    // The cells follow only when a query needs them: a triangle rewritten many times in
+    // between (a long edge passed along a lattice row) is filed once.
+    setStale(t, true);
     if (int(shadow.size()) > 2 * nx * ny && nx * ny < kMaxCellsPerAxis * kMaxCellsPerAxis)
         rebuild();
 }
@@ -298,21 +379,32 @@ void RMeshIndex::triangleDeleted(int t, int last)
 {
     if (!on)
         return;
-    unregisterTriangle(t);
-    shadow[t].live = false;
+    {
+        TriShadow& s = shadow[t];
+        for (int k = 0; k < 3; ++k)
+            if (s.incPos[k] >= 0)
+                incRemove(t, k);
+        unregisterCells(t);
+        setDegenerate(t, false);
+        setStale(t, false);
+        s.v[0] = s.v[1] = s.v[2] = -1;
+        s.live = false;
+    }
     if (t != last) {
         TriShadow& s = shadow[last];
         for (int k = 0; k < 3; ++k)
             if (s.incPos[k] >= 0)
-                inc[s.v[k]][s.incPos[k]] = 3 * t + k;
+                inc[size_t(s.v[k])][size_t(s.incPos[k])] = 3 * t + k;
         if (s.big)
-            bigList[s.bigPos] = t;
+            bigList[size_t(s.bigPos)] = t;
         else
             for (int j = s.j0; j <= s.j1; ++j)
                 for (int i = s.i0; i <= s.i1; ++i)
                     replaceValue(triCells[size_t(j) * nx + i], last, t);
         if (s.degenerate)
-            replaceValue(degenerateList, last, t);
+            degenerateList[size_t(s.degeneratePos)] = t;
+        if (s.stale)
+            staleList[size_t(s.stalePos)] = t;
         shadow[t] = s;
     }
     shadow.pop_back();
@@ -332,8 +424,9 @@ int RMeshIndex::firstNodeNear(double x, double y) const
     return best;
 }
 
-void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out) const
+void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out)
 {
+    flushStale();
     out.clear();
     // Clamping keeps a point beyond the grid in the rim cell, where every triangle reaching
     // beyond the rim is registered too.

@@ -31,7 +31,7 @@ public:
     // Lowest-index node within the mesh tolerance of (x, y), -1 when none.
     int firstNodeNear(double x, double y) const;
     // Candidate triangles for a point, ascending, without duplicates.
-    void triangleCandidates(double x, double y, std::vector<int>& out) const;
+    void triangleCandidates(double x, double y, std::vector<int>& out);
     // The same candidates found by walking the mesh from the triangle last found towards the
     // point: the triangles within the margin of it, and every triangle without area. False
     // when the walk cannot tell (it leaves the mesh, meets a boundary edge near the point or
@@ -57,12 +57,21 @@ private:
         int bigPos = -1;                     // position in bigList
         double bx0 = 0, bx1 = 0, by0 = 0, by1 = 0; // box widened by the margin
         bool degenerate = false;
+        int degeneratePos = -1;                // position in degenerateList
+        bool stale = false;                    // written since its cells were filed
+        int stalePos = -1;                     // position in staleList
         bool live = false;
     };
     int cellX(double x) const;
     int cellY(double y) const;
-    void unregisterTriangle(int t);
-    void registerTriangle(int t, bool incidence);
+    void unregisterCells(int t);
+    void registerCells(int t);
+    bool isDegenerate(int t) const;
+    void setDegenerate(int t, bool degenerate);
+    void setStale(int t, bool stale);
+    void updateIncidence(int t);
+    // Files the cells of every triangle written since the last query that needed them.
+    void flushStale();
     void rebuild();
     static void eraseValue(std::vector<int>& v, int value);
     void addBig(int t);
@@ -78,6 +87,7 @@ private:
     std::vector<std::vector<int>> triCells;
     std::vector<int> bigList;
     std::vector<int> degenerateList;
+    std::vector<int> staleList;
     std::vector<TriShadow> shadow;
     // Per node the triangles around it, each entry 3 * triangle + vertex position.
     std::vector<std::vector<int>> inc;
