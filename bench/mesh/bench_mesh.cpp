@@ -4,17 +4,34 @@
 // (degrees), worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
 // The MORV_BENCH_EXPORT environment variable names a folder that receives each figure's
 // boundary nodes (a .geo file) for a comparison with another mesher.
+//
+// BM_HeadlessMesh meshes whole documents at scale as a user does, `morv_headless mesh` in a
+// child process (load, check, generation, save): the plate at about 1e5 and 1e6 triangles and a
+// disc of radius 10 with 4000 boundary points (four arcs), all in the automatic type, which
+// lays a lattice here. Counters: nodes, triangles, the child's CPU and wall seconds, CPU
+// microseconds per triangle and per node, and its peak resident memory.
+#include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 constexpr double kPi = 3.14159265358979;
@@ -73,6 +90,9 @@ void buildFigure(RTriangleMesh& m, int figure, int n)
         // Walking counterclockwise, an arc that bulges outwards has a negative radius.
         loop(m, circle(m, 0, 0, 1, 4), std::max(1, int(n * kPi / 2)), -1);
         loop(m, circle(m, 0, 0, 0.5, 4), std::max(1, int(n * kPi / 4)), -0.5);
+    } else if (figure == 3) {
+        // n boundary points on the four arcs of a disc of radius 10.
+        loop(m, circle(m, 0, 0, 10, 4), std::max(1, n / 4), -10);
     } else {
         const int a = point(m, 0, 0), b = point(m, 2, 0), c = point(m, 2, 1), d = point(m, 0, 1);
         segment(m, a, b, 2 * n);
@@ -210,8 +230,108 @@ void BM_Mesh(benchmark::State& state)
 
 const char* figureName(int f)
 {
-    return f == 0 ? "square" : f == 1 ? "annulus" : "plate_with_hole";
+    return f == 0 ? "square" : f == 1 ? "annulus" : f == 2 ? "plate_with_hole" : "disc";
 }
+
+#ifdef MORV_HEADLESS
+// Runs `morv_headless mesh in out` in a child process.
+struct ChildRun {
+    int status = -1;
+    double wallSeconds = 0, cpuSeconds = 0, peakMiB = 0;
+};
+
+ChildRun meshInChild(const std::string& in, const std::string& out)
+{
+    std::vector<std::string> words{MORV_HEADLESS, "mesh", in, out};
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ChildRun result;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid) {
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            result.peakMiB = usage.ru_maxrss / 1024.0;
+            result.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6
+                                + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec * 1e-6;
+        }
+    }
+    result.wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return result;
+}
+
+// The numbers of lines in the grid point and triangle blocks of a document file.
+void countMesh(const std::string& path, long& nodes, long& triangles)
+{
+    nodes = triangles = 0;
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    long* counting = nullptr;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        if (line == "$GRID_POINT")
+            counting = &nodes;
+        else if (line == "$CELL_TRIANGLE")
+            counting = &triangles;
+        else if (line == "$END")
+            counting = nullptr;
+        else if (counting)
+            ++*counting;
+    }
+}
+
+void BM_HeadlessMesh(benchmark::State& state)
+{
+    const int figure = int(state.range(0));
+    const int n = int(state.range(1));
+    static QTemporaryDir folder;
+    const QString base = folder.path() + QStringLiteral("/%1_%2").arg(figureName(figure)).arg(n);
+    const std::string in = (base + QStringLiteral(".MV3")).toStdString();
+    const std::string out = (base + QStringLiteral("_meshed.MV3")).toStdString();
+    {
+        RMORVDocument doc;
+        buildFigure(*doc.mesh, figure, n);
+        doc.meshType = 0;
+        SControlData& c = *doc.compiler->control;
+        c.PARMX = 1;
+        c.PARMY = 1;
+        c.spaceDimension = 2;
+        if (doc.savefile(QString::fromStdString(in)) != 0) {
+            state.SkipWithError("figure not written");
+            return;
+        }
+    }
+    ChildRun run;
+    for (auto _ : state) {
+        run = meshInChild(in, out);
+        if (run.status != 0) {
+            state.SkipWithError("morv_headless mesh failed");
+            return;
+        }
+        state.SetIterationTime(run.wallSeconds);
+    }
+    long nodes, triangles;
+    countMesh(out, nodes, triangles);
+    QFile::remove(QString::fromStdString(out));
+    state.counters["nodes"] = double(nodes - 3);
+    state.counters["triangles"] = double(triangles);
+    state.counters["cpu_s"] = run.cpuSeconds;
+    state.counters["wall_s"] = run.wallSeconds;
+    state.counters["us_per_triangle"] = triangles ? 1e6 * run.cpuSeconds / triangles : 0;
+    state.counters["us_per_node"] = nodes > 3 ? 1e6 * run.cpuSeconds / (nodes - 3) : 0;
+    state.counters["peak_rss_MiB"] = run.peakMiB;
+}
+#endif
 
 void registerAll()
 {
@@ -227,6 +347,19 @@ void registerAll()
                     ->Unit(benchmark::kMillisecond)
                     ->Iterations(1);
             }
+#ifdef MORV_HEADLESS
+    // Whole documents: the plate at 158 and 500 pieces per unit length (about 1e5 and 1e6
+    // triangles) and the disc of 4000 boundary points.
+    for (auto [figure, n] : {std::pair{2, 158}, {2, 500}, {3, 4000}}) {
+        const std::string name =
+            std::string("headless_mesh/") + figureName(figure) + "/type0/n" + std::to_string(n);
+        benchmark::RegisterBenchmark(name.c_str(), BM_HeadlessMesh)
+            ->Args({figure, n})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
+    }
+#endif
 }
 } // namespace
 
