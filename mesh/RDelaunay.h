@@ -138,6 +138,8 @@ private:
     void setProgressPosition(int pos);
     void rate(int t);
     void unrate(int t);
+    // Rates t again after its shape changed: as unrate before the change and rate after.
+    void rerate(int t);
     void pushFlip(int t);
     void flipEdge(int t, int vertexPos);
     int lookupRegion(double x, double y, int region);
@@ -166,6 +168,9 @@ private:
     std::vector<Piece> pieces;
 
     bool fast = true;
+    // While set, every node whose ring or whose distances to its ring may have changed is
+    // appended here (the boundary-cell splitting follows them).
+    std::vector<int>* changedNodes = nullptr;
     // Set once the outside triangles are removed: the mesh then covers the domain only.
     bool domainMeshed = false;
     RMeshIndex index;

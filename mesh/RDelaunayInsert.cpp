@@ -84,6 +84,20 @@ void RDelaunay::rate(int t)
         addTriangleSeq(t);
 }
 
+void RDelaunay::rerate(int t)
+{
+    RCellTriangle& tri = mesh->triangles[t];
+    if (tri.splitEdge < 0) {
+        rate(t);
+        return;
+    }
+    const double oldQuality = tri.quality;
+    getMaxAngle(t, tri.quality, tri.splitEdge);
+    seq.rerated(t, oldQuality);
+    if (!seq.consistent())
+        failed = true;
+}
+
 void RDelaunay::unrate(int t)
 {
     if (mesh->triangles[t].splitEdge >= 0)
@@ -99,8 +113,12 @@ void RDelaunay::pushFlip(int t)
 
 void RDelaunay::touchTriangle(int t)
 {
-    if (fast)
-        index.triangleWritten(t);
+    if (!fast)
+        return;
+    index.triangleWritten(t);
+    if (changedNodes)
+        for (int v : mesh->triangles[t].vertices)
+            changedNodes->push_back(v);
 }
 
 void RDelaunay::appendTriangle(const RCellTriangle& tri)
@@ -421,8 +439,6 @@ void RDelaunay::flipEdge(int t, int i)
     const RCellTriangle Uo = m.triangles[U];
     const int A = T.vertices[i], B = T.vertices[(i + 1) % 3], C = T.vertices[(i + 2) % 3];
     const int D = T.oppVertex[i];
-    unrate(t);
-    unrate(U);
     const int tCA = (i + 1) % 3; // opposite B
     const int tAB = (i + 2) % 3; // opposite C
     const int uCD = positionOf(Uo, B);
@@ -470,8 +486,8 @@ void RDelaunay::flipEdge(int t, int i)
     tt.boundarySegments[2] = Uo.boundarySegments[uBD];
     touchTriangle(U);
     touchTriangle(t);
-    rate(U);
-    rate(t);
+    rerate(U);
+    rerate(t);
     pushFlip(U);
 }
 

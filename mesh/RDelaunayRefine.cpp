@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 constexpr double kPi = 3.14159265358979;
@@ -114,24 +115,16 @@ void RDelaunay::smallMesh_type2()
             progress->setPosition(int(value));
     };
     std::vector<int> ring, fan;
-    int i = 0;
-    for (;;) {
-        if (i >= int(m.gridPoints.size())) {
-            progressStep(int(m.gridPoints.size()));
-            break;
-        }
-        if (int(m.gridPoints.size()) >= 3 * N) {
-            progressStep(i);
-            break;
-        }
+    // Whether node i asks for a split: its longest edge (the first in ring order at that
+    // length, to neighbour `far`) is more than twice its shortest and more than twice the
+    // smallest boundary spacing.
+    auto wantsSplit = [&](int i, int& far, double& dmax) {
+        far = -1;
+        dmax = -1;
         const int kind = m.gridPoints[i].nodeKind;
-        if (kind != 1 && kind != 3) {
-            ++i;
-            continue;
-        }
+        if (kind != 1 && kind != 3)
+            return false;
         const double dmin = getNeighborhood(i, ring, fan);
-        double dmax = -1;
-        int far = -1;
         const RGridPoint& g = m.gridPoints[i];
         for (int v : ring) {
             const RGridPoint& q = m.gridPoints[v];
@@ -141,21 +134,95 @@ void RDelaunay::smallMesh_type2()
                 far = v;
             }
         }
-        if (far >= 0 && dmax > 2 * dmin && dmax / 2 > minSpacing) {
-            const RGridPoint& q = m.gridPoints[far];
+        return far >= 0 && dmax > 2 * dmin && dmax / 2 > minSpacing;
+    };
+    // Splits at the midpoint and moves the new node; false when the midpoint is refused.
+    auto split = [&](int i, int far, double dmax) {
+        const RGridPoint& g = m.gridPoints[i];
+        const RGridPoint& q = m.gridPoints[far];
+        // The midpoint lies on an edge at node i: the location starts its walk there.
+        if (fast && !fan.empty())
+            index.walkFrom(fan.front());
+        if (MeshInsertPoint((g.x + q.x) / 2, (g.y + q.y) / 2, -1, 1, 0, dmax) != 0)
+            return false;
+        correctInnerPoint(int(m.gridPoints.size()) - 1);
+        return true;
+    };
+    int far;
+    double dmax;
+    if (fast) {
+        // The sweep restarts at node 0 after every split, so it passes the same nodes again
+        // and again. The nodes that ask for a split are kept in order instead, and after a
+        // split only the nodes whose rings changed are asked again; the sweep then takes the
+        // same nodes in the same order.
+        std::set<int> asking;
+        std::vector<int> changed;
+        for (int i = 0; i < int(m.gridPoints.size()); ++i)
+            if (wantsSplit(i, far, dmax))
+                asking.insert(asking.end(), i);
+        changedNodes = &changed;
+        int from = 0;
+        for (;;) {
+            if (int(m.gridPoints.size()) >= 3 * N) {
+                progressStep(from);
+                break;
+            }
+            const auto next = asking.lower_bound(from);
+            if (next == asking.end()) {
+                progressStep(int(m.gridPoints.size()));
+                break;
+            }
+            const int i = *next;
+            if (!wantsSplit(i, far, dmax)) {
+                asking.erase(next); // kept current after every split, so never expected
+                continue;
+            }
+            changed.clear();
             // A refused midpoint counts as no split, so the sweep cannot restart for ever.
-            if (MeshInsertPoint((g.x + q.x) / 2, (g.y + q.y) / 2, -1, 1, 0, dmax) == 0) {
-                correctInnerPoint(int(m.gridPoints.size()) - 1);
+            if (split(i, far, dmax)) {
+                progressStep(i);
+                if (stopped())
+                    break;
+                std::sort(changed.begin(), changed.end());
+                changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+                for (int v : changed) {
+                    if (wantsSplit(v, far, dmax))
+                        asking.insert(v);
+                    else
+                        asking.erase(v);
+                }
+                from = 0;
+                continue;
+            }
+            if (stopped())
+                break;
+            from = i + 1;
+        }
+        changedNodes = nullptr;
+        if (stopped())
+            return;
+    } else {
+        int i = 0;
+        for (;;) {
+            if (i >= int(m.gridPoints.size())) {
+                progressStep(int(m.gridPoints.size()));
+                break;
+            }
+            if (int(m.gridPoints.size()) >= 3 * N) {
+                progressStep(i);
+                break;
+            }
+            if (wantsSplit(i, far, dmax) && split(i, far, dmax)) {
                 progressStep(i);
                 if (stopped())
                     return;
                 i = 0;
                 continue;
             }
+            if (stopped())
+                return;
+            ++i;
         }
-        if (stopped())
-            return;
-        ++i;
     }
 
     setProgressStage("correct grid point");
@@ -195,6 +262,9 @@ void RDelaunay::smallMesh_type3()
                 x = Q.x - h * ux;
                 y = Q.y - h * uy;
             }
+            // The point lies on an edge of t: the location starts its walk there.
+            if (fast)
+                index.walkFrom(t);
             // A refused point would be offered again unchanged until the budget is spent.
             const bool refused = MeshInsertPoint(x, y, -1, 1, 0, h) != 0;
             if (stopped())

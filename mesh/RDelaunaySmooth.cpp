@@ -137,11 +137,15 @@ double RDelaunay::correctInnerPoint(int node)
     m.gridPoints[node].y = y;
     if (fast)
         index.nodeMoved(node, xi, yi);
+    if (changedNodes) {
+        // The distances from the node to its ring changed, for the ring's nodes too.
+        changedNodes->push_back(node);
+        changedNodes->insert(changedNodes->end(), ring.begin(), ring.end());
+    }
     const double moved = std::max((x - xi) * (x - xi) + (y - yi) * (y - yi), 0.0);
     flipCount = 0;
     for (int t : fan) {
-        unrate(t);
-        rate(t);
+        rerate(t);
         pushFlip(t);
     }
     swapTriangle();

@@ -194,9 +194,12 @@ void RMeshIndex::nodeMoved(int node, double oldX, double oldY)
         eraseValue(nodeCells[oc], node);
         nodeCells[nc].push_back(node);
     }
-    const std::vector<int> tris = incident(node);
-    for (int t : tris)
-        triangleWritten(t);
+    // Its triangles keep their vertices: only their shape changed.
+    for (int e : inc[size_t(node)]) {
+        const int t = e / 3;
+        setDegenerate(t, isDegenerate(t));
+        setStale(t, true);
+    }
 }
 
 void RMeshIndex::nodeRenamed(int from, int to, double toOldX, double toOldY)
@@ -307,9 +310,11 @@ bool RMeshIndex::isDegenerate(int t) const
         const int a = (k + 1) % 3, b = (k + 2) % 3;
         l[k] = (xs[b] - xs[a]) * (xs[b] - xs[a]) + (ys[b] - ys[a]) * (ys[b] - ys[a]);
     }
-    std::sort(l, l + 3);
-    // |cross| / (L_max * L_mid) is the sine of the smallest angle.
-    return !(cross * cross > 1e-12 * l[2] * l[1]);
+    // |cross| / (L_max * L_mid) is the sine of the smallest angle; the two longest squared
+    // lengths are the two that are not the shortest.
+    const int shortest = l[0] <= l[1] ? (l[0] <= l[2] ? 0 : 2) : (l[1] <= l[2] ? 1 : 2);
+    const double longTwo = l[(shortest + 1) % 3] * l[(shortest + 2) % 3];
+    return !(cross * cross > 1e-12 * longTwo);
 }
 
 void RMeshIndex::updateIncidence(int t)
@@ -670,6 +675,33 @@ void RQualitySeq::rename(int oldT, int newT)
         heapPos.resize(size_t(newT) + 1, -1);
     heap[p].triangle = newT;
     heapPos[newT] = p;
+}
+
+void RQualitySeq::rerated(int t, double oldQuality)
+{
+    const bool stays = m->triangles[t].splitEdge >= 0;
+    if (usePlain) {
+        // The plain array finds t by its old quality.
+        const double newQuality = m->triangles[t].quality;
+        m->triangles[t].quality = oldQuality;
+        remove(t);
+        m->triangles[t].quality = newQuality;
+        if (stays)
+            add(t);
+        return;
+    }
+    if (!stays) {
+        remove(t);
+        return;
+    }
+    const int p = t < int(heapPos.size()) ? heapPos[t] : -1;
+    if (p < 0) {
+        ok = false;
+        return;
+    }
+    place(p, Entry{q(t), counter++, t});
+    siftUp(p);
+    siftDown(heapPos[t]);
 }
 
 bool RQualitySeq::empty() const

@@ -107,6 +107,9 @@ public:
     void add(int t);
     void remove(int t);
     void rename(int oldT, int newT);
+    // Triangle t, in the sequence with the quality it had, was rated again: it moves to its new
+    // place as a triangle entering now would, or leaves when it has no split edge any more.
+    void rerated(int t, double oldQuality);
     bool empty() const;
     int size() const;
     int head() const;
