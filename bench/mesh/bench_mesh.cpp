@@ -13,6 +13,9 @@
 #include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
+#ifdef MORV_HEADLESS
+#include "bench/HeadlessChild.h"
+#endif
 
 #include <QDir>
 #include <QFile>
@@ -20,18 +23,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 constexpr double kPi = 3.14159265358979;
@@ -234,41 +231,6 @@ const char* figureName(int f)
 }
 
 #ifdef MORV_HEADLESS
-// Runs `morv_headless mesh in out` in a child process.
-struct ChildRun {
-    int status = -1;
-    double wallSeconds = 0, cpuSeconds = 0, peakMiB = 0;
-};
-
-ChildRun meshInChild(const std::string& in, const std::string& out)
-{
-    std::vector<std::string> words{MORV_HEADLESS, "mesh", in, out};
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ChildRun result;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            result.peakMiB = usage.ru_maxrss / 1024.0;
-            result.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6
-                                + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec * 1e-6;
-        }
-    }
-    result.wallSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return result;
-}
-
 // The numbers of lines in the grid point and triangle blocks of a document file.
 void countMesh(const std::string& path, long& nodes, long& triangles)
 {
@@ -311,14 +273,14 @@ void BM_HeadlessMesh(benchmark::State& state)
             return;
         }
     }
-    ChildRun run;
+    HeadlessChildRun run;
     for (auto _ : state) {
-        run = meshInChild(in, out);
+        run = runHeadless({"mesh", in, out});
         if (run.status != 0) {
             state.SkipWithError("morv_headless mesh failed");
             return;
         }
-        state.SetIterationTime(run.wallSeconds);
+        state.SetIterationTime(run.seconds);
     }
     long nodes, triangles;
     countMesh(out, nodes, triangles);
@@ -326,7 +288,7 @@ void BM_HeadlessMesh(benchmark::State& state)
     state.counters["nodes"] = double(nodes - 3);
     state.counters["triangles"] = double(triangles);
     state.counters["cpu_s"] = run.cpuSeconds;
-    state.counters["wall_s"] = run.wallSeconds;
+    state.counters["wall_s"] = run.seconds;
     state.counters["us_per_triangle"] = triangles ? 1e6 * run.cpuSeconds / triangles : 0;
     state.counters["us_per_node"] = nodes > 3 ? 1e6 * run.cpuSeconds / (nodes - 3) : 0;
     state.counters["peak_rss_MiB"] = run.peakMiB;

@@ -13,6 +13,7 @@
 //
 // The meshes are made once per size by `morv_headless mesh` in a child process; set
 // MORV_BENCH_DIR to a folder to keep them between runs (the 1e6 mesh takes a minute).
+#include "bench/HeadlessChild.h"
 #include "compiler/RCompileRun.h"
 #include "document/RMORVDocument.h"
 #include "solver/RRazava.h"
@@ -29,17 +30,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -63,41 +58,6 @@ QString workFolder()
         return temporary.path();
     }();
     return folder;
-}
-
-// Runs morv_headless with the arguments in a child process; its exit status, wall time and peak
-// resident memory.
-struct ChildRun {
-    int status = -1;
-    double seconds = 0.0;
-    double peakMiB = 0.0;
-};
-
-ChildRun runHeadless(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> words{MORV_HEADLESS};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ChildRun result;
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            result.peakMiB = usage.ru_maxrss / 1024.0;
-        }
-    }
-    result.seconds = secondsSince(start);
-    posix_spawn_file_actions_destroy(&actions);
-    return result;
 }
 
 // The unmeshed square with `divisions` pieces on each side, the steady problem.
@@ -285,7 +245,7 @@ void BM_SteadyRun2D(benchmark::State& state)
     state.counters["per_point"] = benchmark::Counter(
         points, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     // The same run as a whole process.
-    const ChildRun process = runHeadless({"run", document});
+    const HeadlessChildRun process = runHeadless({"run", document});
     if (process.status != 0) {
         state.SkipWithError("morv_headless run did not end with status 0");
         return;

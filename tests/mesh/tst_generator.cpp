@@ -473,11 +473,12 @@ TEST(Kernel, SplitOfTheEnclosingTriangle)
     EXPECT_EQ(checkMesh(d, false), "");
 }
 
-TEST(Kernel, FlipTestKeepsCocircularPoints)
+namespace {
+// Nodes 0 to 3 at the given places, triangle 0 = (0, 1, 2) and triangle 1 = (3, 2, 1) across
+// the edge 1-2.
+void twoTrianglesAcrossAnEdge(RTriangleMesh& m, const std::array<std::pair<double, double>, 4>& at)
 {
-    RTriangleMesh m(30);
-    RDelaunay d(&m);
-    for (auto [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}}) {
+    for (auto [x, y] : at) {
         RGridPoint g;
         g.x = x;
         g.y = y;
@@ -493,6 +494,14 @@ TEST(Kernel, FlipTestKeepsCocircularPoints)
     t1.oppVertex = {0, -1, -1};
     t1.boundarySegments = {-1, -1, -1};
     m.triangles = {t0, t1};
+}
+} // namespace
+
+TEST(Kernel, FlipTestKeepsCocircularPoints)
+{
+    RTriangleMesh m(30);
+    RDelaunay d(&m);
+    twoTrianglesAcrossAnEdge(m, {{{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}}});
     int dd, nn;
     d.searchPoint(0, 0, dd, nn); // (1, 1) lies on the circumcircle: no flip
     EXPECT_EQ(dd, -1);
@@ -530,23 +539,7 @@ TEST(Kernel, FlipTestNeverFoldsTheMesh)
     for (const Case& c : cases) {
         RTriangleMesh m(30);
         RDelaunay d(&m);
-        for (auto [x, y] : c.nodes) {
-            RGridPoint g;
-            g.x = x;
-            g.y = y;
-            m.gridPoints.push_back(g);
-        }
-        // Triangle 0 is A, B, C; triangle 1 is D, C, B, across the edge B-C.
-        RCellTriangle t0, t1;
-        t0.vertices = {0, 1, 2};
-        t0.neighbours = {1, -1, -1};
-        t0.oppVertex = {3, -1, -1};
-        t0.boundarySegments = {-1, -1, -1};
-        t1.vertices = {3, 2, 1};
-        t1.neighbours = {0, -1, -1};
-        t1.oppVertex = {0, -1, -1};
-        t1.boundarySegments = {-1, -1, -1};
-        m.triangles = {t0, t1};
+        twoTrianglesAcrossAnEdge(m, c.nodes);
         int dd, nn;
         d.searchPoint(0, 0, dd, nn);
         EXPECT_EQ(dd, c.flips ? 3 : -1) << c.name;
