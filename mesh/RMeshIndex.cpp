@@ -452,7 +452,7 @@ bool RMeshIndex::nearbyTriangles(double x, double y, std::vector<int>& out) cons
     const std::vector<RCellTriangle>& tris = m->triangles;
     const std::vector<RGridPoint>& g = m->gridPoints;
     const int nt = int(tris.size());
-    if (nt == 0)
+    if (nt == 0 || !std::isfinite(x) || !std::isfinite(y))
         return false;
     int t = walkStart < nt ? walkStart : nt - 1;
     // Walk: leave each triangle across an edge the point lies beyond. The first edge tried

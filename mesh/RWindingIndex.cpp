@@ -18,6 +18,8 @@ void RWindingIndex::build(const std::vector<double>& xs, const std::vector<doubl
         return;
     double xmin = px[0], xmax = px[0], ymin = py[0], ymax = py[0], largest = 0;
     for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(px[i]) || !std::isfinite(py[i]))
+            return; // the angle sum decides for a broken walk
         xmin = std::min(xmin, px[i]);
         xmax = std::max(xmax, px[i]);
         ymin = std::min(ymin, py[i]);
@@ -73,7 +75,7 @@ void RWindingIndex::build(const std::vector<double>& xs, const std::vector<doubl
 
 int RWindingIndex::classify(double x, double y) const
 {
-    if (!usable)
+    if (!usable || !std::isfinite(x) || !std::isfinite(y))
         return -1;
     if (y < y0 || y > y0 + bands * bandHeight)
         return 0; // beyond every chord by more than the nearness
