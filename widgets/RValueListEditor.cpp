@@ -68,7 +68,9 @@ public:
 
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (m_list->alwaysShowsEditor() && event->type() == QEvent::KeyPress) {
+        // The type first: while the list is being destroyed its editors still send events
+        // through here, and the list may then no longer be asked anything.
+        if (event->type() == QEvent::KeyPress && m_list->alwaysShowsEditor()) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             auto* editor = qobject_cast<QWidget*>(object);
             if (editor && (key == Qt::Key_Return || key == Qt::Key_Enter)) {

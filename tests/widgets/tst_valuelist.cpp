@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // Opens the editor of row's value cell and types text into it (replacing what was there).
@@ -121,4 +123,18 @@ TEST(ValueList, KeyFilterDropsRefusedCharacters)
     ASSERT_TRUE(editCell(f.list, 0, "1 2#3"));
     f.list.commitEdit();
     EXPECT_EQ(f.list.value(0), "123");
+}
+
+// Fault guarded: a list destroyed with its editor open let the editor's event filter call the
+// list after the list's own destructor had run (undefined behaviour; the sanitizer build sees it).
+TEST(ValueList, DestroyedWithItsEditorOpen)
+{
+    auto list = std::make_unique<RValueListEditor>();
+    list->setAlwaysShowEditor(true);
+    list->addRow("x", "1");
+    list->show();
+    list->setCurrentCell(0, 1);
+    list->edit(list->model()->index(0, 1));
+    ASSERT_TRUE(list->isEditing());
+    list.reset();
 }
