@@ -6,10 +6,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string dataFile = readSourceFile("tests/solver/data/point0d.MVAT$");
     const QString& folder = fuzzScratchFolder();
     const QString path = folder + QStringLiteral("param.MVAT$");
-    writeFuzzFile(path, dataFile);
+    static bool dataFileWritten = false;
+    if (!dataFileWritten) {
+        writeFuzzFile(path, readSourceFile("tests/solver/data/point0d.MVAT$"));
+        dataFileWritten = true;
+    }
     writeFuzzFile(folder + QStringLiteral("param.PRM"), data, size);
     RRazava engine("MORV", path.toStdString());
     if (engine.globalData()->runStatus != 0)

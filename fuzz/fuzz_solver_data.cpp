@@ -1,5 +1,5 @@
 // The engine's set-up on any solver data file: reading the file into the run state, the
-// checks of its code sections, the log and the work arrays.
+// checks of its code sections, the log, the work arrays and the stencils.
 #include "fuzz/FuzzSupport.h"
 
 #include "solver/RRazava.h"
@@ -9,6 +9,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString path = fuzzScratchFolder() + QStringLiteral("run.MVAT$");
     writeFuzzFile(path, data, size);
     RRazava engine("MORV", path.toStdString());
-    (void)engine.globalData()->runStatus;
     return 0;
 }

@@ -2,9 +2,10 @@
 # Builds the fuzz targets of fuzz/ with clang (libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for the given number of seconds, several at a time.
 # Each target starts from its seeds (fuzz/seeds.txt, fuzz/seeds/<target>/), its kept inputs and
-# the corpus of earlier runs (<build>/corpus/<target>/), with its dictionary (fuzz/dict/) if any. Every input that crashes, hangs or runs
-# out of memory is written to fuzz/kept/<target>/, where ctest replays it from then on: give it a
-# name that says what it shows and commit it with the fix.
+# the corpus of earlier runs (<build>/corpus/<target>/), with its dictionary (fuzz/dict/) if any.
+# Every input that crashes, hangs or runs out of memory is written to fuzz/kept/<target>/, where
+# ctest replays it from then on: give it a name that says what it shows and commit it with the
+# fix. At the end each target's executions and new faults are listed.
 # usage: scripts/fuzz.sh SECONDS [TARGET...]      (all targets when none is named)
 #   MORV_FUZZ_BUILD_DIR  build folder (default build-fuzz/)
 #   MORV_FUZZ_PARALLEL   targets run at a time (default: all cores but three, at least one)
@@ -92,7 +93,7 @@ for t in "${targets[@]}"; do
     fi
   done < <(find "$root/fuzz/kept/$t" -type f | sort)
   declare -A kept_for=()
-  # smallest first
+  # Smallest first, so the input kept for a fault is its smallest.
   while IFS= read -r file; do
     [ -f "$file" ] || continue
     fault=$(fault_of "$t" "$file")
