@@ -61,9 +61,15 @@ public:
     bool failed = false;
     // Edge flips since the rough mesh began.
     long long flipTotal = 0;
-    // One cascade of flips may make at most base + per triangle x the triangle count flips.
+    // One cascade of flips may make at most base + per triangle x the triangle count flips,
+    // plus one flip per pair of nodes up to a cap. An edge flipped away by the exact circle test
+    // never comes back, so a cascade can make no more flips than there are node pairs; the
+    // first interior node of a figure with long straight sides starts a cascade that restores
+    // the whole boundary mesh and needs about n^2 / 40 of them (n boundary nodes). The cap
+    // keeps the flip stack of a cascade that cycles after all below some 120 MB.
     static constexpr long long kFlipBudgetBase = 100000;
     static constexpr long long kFlipBudgetPerTriangle = 10;
+    static constexpr long long kFlipBudgetPairsCap = 30000000;
 
     // Spatial indexes and the ordered quality sequence. They change no result; off, every
     // lookup is the plain scan (used by the differential tests).

@@ -496,8 +496,10 @@ void RDelaunay::swapTriangle()
     // The flip test never undoes a flip, so a cascade ends after far fewer flips than this;
     // the budget is the last guard should the mesh be inconsistent: the generation then fails
     // instead of flipping for ever.
-    const long long budget =
-        kFlipBudgetBase + kFlipBudgetPerTriangle * (long long)mesh->triangles.size();
+    const long long nodes = (long long)mesh->gridPoints.size();
+    const long long budget = kFlipBudgetBase
+                             + kFlipBudgetPerTriangle * (long long)mesh->triangles.size()
+                             + std::min(nodes * (nodes - 1) / 2, kFlipBudgetPairsCap);
     long long flips = 0;
     while (flipCount > 0) {
         const int t = flipStack[flipCount - 1];
