@@ -63,7 +63,7 @@ QByteArray windowsCodePageFor(const QLocale& locale)
     }
 }
 
-bool isValidUtf8(const QByteArray& bytes)
+bool isValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QLocale>
 #include <QString>
 
@@ -20,4 +21,4 @@ QString decodeAnsiText(const QByteArray& bytes, const QLocale& locale = QLocale:
 // Well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate, nothing
 // above U+10FFFF, no sequence cut short. Exactly the bytes QString::fromUtf8 takes without a
 // replacement character.
-bool isValidUtf8(const QByteArray& bytes);
+bool isValidUtf8(QByteArrayView bytes);

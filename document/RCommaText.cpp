@@ -30,9 +30,12 @@ QString commaTextJoin(const QStringList& fields)
     return line;
 }
 
-QStringList splitFields(const QString& line, bool commas)
+namespace {
+// Walks the fields of a line by the reading rules of splitFields: an unquoted field is handed
+// to `plain` as a view into the line, a quoted one to `quoted` without its quotes.
+template <typename Plain, typename Quoted>
+void walkFields(QStringView line, bool commas, Plain plain, Quoted quoted)
 {
-    QStringList fields;
     const qsizetype n = line.size();
     qsizetype p = 0;
     auto skipBlanks = [&] {
@@ -41,8 +44,8 @@ QStringList splitFields(const QString& line, bool commas)
     };
     skipBlanks();
     while (p < n) {
-        QString field;
         if (line[p] == u'"') {
+            QString field;
             ++p;
             while (p < n) {
                 if (line[p] == u'"') {
@@ -56,22 +59,51 @@ QStringList splitFields(const QString& line, bool commas)
                 }
                 field += line[p++];
             }
+            quoted(std::move(field));
         } else {
             const qsizetype start = p;
             while (p < n && !isBlankOrControl(line[p]) && !(commas && line[p] == u','))
                 ++p;
-            field = line.mid(start, p - start);
+            plain(line.mid(start, p - start));
         }
-        fields.append(field);
         skipBlanks();
         if (commas && p < n && line[p] == u',') {
             if (p + 1 == n)
-                fields.append(QString());
+                plain(QStringView());
             ++p;
             skipBlanks();
         }
     }
+}
+}
+
+QStringList splitFields(const QString& line, bool commas)
+{
+    QStringList fields;
+    walkFields(
+        line, commas, [&](QStringView field) { fields.append(field.toString()); },
+        [&](QString&& field) { fields.append(std::move(field)); });
     return fields;
+}
+
+bool commaSplitViews(QStringView line, FieldViews& fields)
+{
+    fields.clear();
+    if (line.contains(u'"'))
+        return false;
+    walkFields(
+        line, true, [&](QStringView field) { fields.append(field); }, [](QString&&) {});
+    return true;
+}
+
+QStringView trimBlanksView(QStringView text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && isBlankOrControl(text[b]))
+        ++b;
+    while (e > b && isBlankOrControl(text[e - 1]))
+        --e;
+    return text.mid(b, e - b);
 }
 
 QString trimBlanks(const QString& text)

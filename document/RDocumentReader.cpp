@@ -19,6 +19,20 @@ constexpr int ReadError = 99;
 // Field i of a split line as a number; false when missing or no valid number.
 bool intField(const QStringList& f, qsizetype i, int& v) { return i < f.size() && parseInt(f[i], v); }
 bool realField(const QStringList& f, qsizetype i, double& v) { return i < f.size() && parseReal(f[i], v); }
+bool intField(const FieldViews& f, qsizetype i, int& v) { return i < f.size() && parseInt(f[i], v); }
+bool realField(const FieldViews& f, qsizetype i, double& v) { return i < f.size() && parseReal(f[i], v); }
+
+// The fields of a record line as views. A line with double quotes is split by commaSplit
+// into `owned`, which the views then point into.
+const FieldViews& recordFields(const QString& line, QStringList& owned, FieldViews& views)
+{
+    if (!commaSplitViews(line, views)) {
+        owned = commaSplit(line);
+        for (const QString& field : owned)
+            views.append(QStringView(field));
+    }
+    return views;
+}
 
 bool readSymbols(const QStringList& lines, bool withAttribute, QStringList& names,
                  QList<int>* attributes, QStringList& comments, int& twoGrid)
@@ -76,7 +90,8 @@ bool readInputData(const QStringList& lines, int inputCount, RMORVDocument& doc)
     return true;
 }
 
-bool readIntList(const QStringList& f, qsizetype first, int count, std::vector<int>& out)
+template <typename Fields>
+bool readIntList(const Fields& f, qsizetype first, int count, std::vector<int>& out)
 {
     if (count < 0 || f.size() < first + count)
         return false;
@@ -91,8 +106,10 @@ bool readPoints(const QStringList& lines, RTriangleMesh& m)
 {
     std::vector<RPoint> points(static_cast<std::size_t>(lines.size()));
     int maxGroup = -1;
+    QStringList owned;
+    FieldViews views;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList f = commaSplit(lines[i]);
+        const FieldViews& f = recordFields(lines[i], owned, views);
         RPoint& p = points[static_cast<std::size_t>(i)];
         int count = 0;
         if (!realField(f, 0, p.x) || !realField(f, 1, p.y) || !intField(f, 2, p.region)
@@ -145,8 +162,10 @@ bool readOutlines(const QStringList& lines, RTriangleMesh& m)
 bool readGridPoints(const QStringList& lines, RTriangleMesh& m)
 {
     std::vector<RGridPoint> nodes(static_cast<std::size_t>(lines.size()));
+    QStringList owned;
+    FieldViews views;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList f = commaSplit(lines[i]);
+        const FieldViews& f = recordFields(lines[i], owned, views);
         RGridPoint& n = nodes[static_cast<std::size_t>(i)];
         if (!realField(f, 0, n.x) || !realField(f, 1, n.y) || !intField(f, 2, n.sourcePoint)
             || !intField(f, 3, n.nodeKind) || !intField(f, 4, n.regionCode)
@@ -163,8 +182,10 @@ bool readGridPoints(const QStringList& lines, RTriangleMesh& m)
 bool readTriangles(const QStringList& lines, RTriangleMesh& m)
 {
     std::vector<RCellTriangle> triangles(static_cast<std::size_t>(lines.size()));
+    QStringList owned;
+    FieldViews views;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList f = commaSplit(lines[i]);
+        const FieldViews& f = recordFields(lines[i], owned, views);
         RCellTriangle& t = triangles[static_cast<std::size_t>(i)];
         for (int k = 0; k < 3; ++k)
             if (!intField(f, k, t.vertices[k]) || !intField(f, 3 + k, t.oppVertex[k])
@@ -271,7 +292,7 @@ int RMORVDocument::read1block(RDocumentLineReader& reader, QString& keyword, QSt
     lines.clear();
     while (!reader.atEnd()) {
         const QString line = reader.readLine();
-        if (trimBlanks(line) == QLatin1String("$END"))
+        if (trimBlanksView(line) == QLatin1String("$END"))
             break;
         lines.append(trimRightBlanks(line));
     }
@@ -512,7 +533,9 @@ int RMORVDocument::loadInto(const QFileInfo& info, const QString& fileName)
         if (fileName.endsWith(QLatin1String(".MVS"))) {
             text = decodeAnsiText(bytes, QLocale::system(), &replacedBytes);
         } else {
-            const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+            QByteArrayView body(bytes);
+            if (body.startsWith("\xEF\xBB\xBF"))
+                body = body.sliced(3);
             text = QString::fromUtf8(body);
             replacedBytes = !isValidUtf8(body);
         }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -121,14 +122,14 @@ QString formatGeneral15(double value)
     return negative ? u'-' + text : text;
 }
 
-bool parseReal(const QString& text, double& value)
+bool parseReal(QStringView text, double& value)
 {
-    const QString t = trimBlanks(text);
+    const QStringView t = trimBlanksView(text);
     qsizetype p = 0;
     bool negative = false;
     if (p < t.size() && (t[p] == u'+' || t[p] == u'-'))
         negative = t[p++] == u'-';
-    const QString rest = t.mid(p);
+    const QStringView rest = t.mid(p);
     if (rest.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0) {
         value = negative ? -std::numeric_limits<double>::infinity()
                          : std::numeric_limits<double>::infinity();
@@ -159,40 +160,61 @@ bool parseReal(const QString& text, double& value)
     }
     if (q != rest.size())
         return false;
+    // Every character is now ASCII. A number as the files write it fits the buffer on the
+    // stack; a longer one (many leading zeros, say) takes the heap.
+    char small[64];
+    std::string large;
+    char* digits = small;
+    if (rest.size() > qsizetype(sizeof small)) {
+        large.resize(std::size_t(rest.size()));
+        digits = large.data();
+    }
+    for (qsizetype i = 0; i < rest.size(); ++i)
+        digits[i] = char(rest[i].unicode());
     // strtod in the C locale would depend on LC_NUMERIC; from_chars does not. Results below
     // the normal range (which from_chars may report as out of range) are still correct
     // values, so only a true overflow is refused.
-    const QByteArray latin = rest.toLatin1();
     double v = 0.0;
-    const auto r = std::from_chars(latin.constData(), latin.constData() + latin.size(), v,
-                                   std::chars_format::general);
+    const auto r = std::from_chars(digits, digits + rest.size(), v, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
         bool ok = false;
-        v = rest.toDouble(&ok);   // QString::toDouble is locale independent
+        v = rest.toDouble(&ok);   // locale independent
         if (std::isinf(v))
             return false;
-    } else if (r.ec != std::errc() || r.ptr != latin.constData() + latin.size()) {
+    } else if (r.ec != std::errc() || r.ptr != digits + rest.size()) {
         return false;
     }
     value = negative ? -v : v;
     return true;
 }
 
-bool parseInt(const QString& text, int& value)
+bool parseInt(QStringView text, int& value)
 {
-    const QString t = trimBlanks(text);
+    const QStringView t = trimBlanksView(text);
     qsizetype p = 0;
+    const bool negative = p < t.size() && t[p] == u'-';
     if (p < t.size() && (t[p] == u'+' || t[p] == u'-'))
         ++p;
     if (p == t.size())
         return false;
-    for (qsizetype q = p; q < t.size(); ++q)
-        if (t[q].unicode() < '0' || t[q].unicode() > '9')
+    // Accumulated as a negative number, which reaches the int minimum; leading zeros of any
+    // count are fine.
+    long long v = 0;
+    for (qsizetype q = p; q < t.size(); ++q) {
+        const char16_t c = t[q].unicode();
+        if (c < '0' || c > '9')
             return false;
-    bool ok = false;
-    const qlonglong v = t.toLongLong(&ok);
-    if (!ok || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        return false;
+        v = v * 10 - (c - '0');
+        if (v < std::numeric_limits<int>::min())
+            // Too large either way; the rest must still be digits only for the same answer,
+            // which is false in any case.
+            return false;
+    }
+    if (!negative) {
+        if (-v > std::numeric_limits<int>::max())
+            return false;
+        v = -v;
+    }
     value = static_cast<int>(v);
     return true;
 }

@@ -22,6 +22,8 @@ QString formatGeneral15(double value);
 
 // A decimal real: optional sign, digits with an optional point, optional exponent (E or e),
 // or "INF", "-INF", "NAN"; blanks and control characters around it are allowed.
-bool parseReal(const QString& text, double& value);
+bool parseReal(QStringView text, double& value);
+inline bool parseReal(const QString& text, double& value) { return parseReal(QStringView(text), value); }
 // A decimal signed 32-bit integer with blanks around it allowed.
-bool parseInt(const QString& text, int& value);
+bool parseInt(QStringView text, int& value);
+inline bool parseInt(const QString& text, int& value) { return parseInt(QStringView(text), value); }

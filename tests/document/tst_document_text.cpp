@@ -33,6 +33,8 @@ TEST(CommaText, SplitFollowsTheReadingRules)
         {"   ", true, {}},
         {"a,,b", true, {"a", "", "b"}},
         {"a,", true, {"a", ""}},
+        {"a, ", true, {"a"}},
+        {"\t1\t,2\r", true, {"1", "2"}},
         {",", true, {"", ""}},
         {"a , b", true, {"a", "b"}},
         {"a  b,c", true, {"a", "b", "c"}},
@@ -45,8 +47,24 @@ TEST(CommaText, SplitFollowsTheReadingRules)
         {"$PARMX 0,x extra", false, {"$PARMX", "0,x", "extra"}},
         {"\t$KEY\t\"quoted value\"", false, {"$KEY", "quoted value"}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(splitFields(QString::fromUtf8(c.line), c.commas), c.fields) << c.line;
+    for (const Case& c : cases) {
+        const QString line = QString::fromUtf8(c.line);
+        EXPECT_EQ(splitFields(line, c.commas), c.fields) << c.line;
+        // The copy-free split agrees on every comma line without quotes and refuses the others.
+        if (!c.commas)
+            continue;
+        FieldViews views;
+        const bool quoted = line.contains(u'"');
+        ASSERT_EQ(commaSplitViews(line, views), !quoted) << c.line;
+        if (quoted) {
+            EXPECT_TRUE(views.isEmpty()) << c.line;
+            continue;
+        }
+        QStringList copied;
+        for (QStringView v : views)
+            copied << v.toString();
+        EXPECT_EQ(copied, c.fields) << c.line;
+    }
 }
 
 TEST(NumberText, RealsInTheirFixedFields)
@@ -130,8 +148,20 @@ TEST(NumberText, ParseIntegers)
     EXPECT_EQ(v, 3010000);
     ASSERT_TRUE(parseInt(" -5 ", v));
     EXPECT_EQ(v, -5);
-    for (const char* bad : {"", "1.0", "x", "2147483648", "1 2", "-"})
+    struct Case { const char* text; int v; };
+    const Case cases[] = {
+        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}, {"+7", 7}, {"-0", 0},
+        {"000000000000000000000000000042", 42},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(parseInt(QString::fromLatin1(c.text), v)) << c.text;
+        EXPECT_EQ(v, c.v) << c.text;
+    }
+    v = 11;
+    for (const char* bad : {"", "1.0", "x", "2147483648", "-2147483649", "99999999999999999999",
+                            "1 2", "-", "+-5", "5-", "1e3"})
         EXPECT_FALSE(parseInt(QString::fromLatin1(bad), v)) << bad;
+    EXPECT_EQ(v, 11);
 }
 
 // A decimal comma locale must not change what is written or read.
