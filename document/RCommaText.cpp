@@ -1,5 +1,7 @@
 #include "document/RCommaText.h"
 
+#include <utility>
+
 namespace {
 bool needsQuotes(const QString& field)
 {
@@ -96,23 +98,29 @@ bool commaSplitViews(QStringView line, FieldViews& fields)
     return true;
 }
 
-QStringView trimBlanksView(QStringView text)
+namespace {
+// Where the text begins and ends without its leading and trailing blanks and control characters.
+std::pair<qsizetype, qsizetype> blankTrimmedRange(QStringView text)
 {
     qsizetype b = 0, e = text.size();
     while (b < e && isBlankOrControl(text[b]))
         ++b;
     while (e > b && isBlankOrControl(text[e - 1]))
         --e;
+    return {b, e};
+}
+}
+
+QStringView trimBlanksView(QStringView text)
+{
+    const auto [b, e] = blankTrimmedRange(text);
     return text.mid(b, e - b);
 }
 
 QString trimBlanks(const QString& text)
 {
-    qsizetype b = 0, e = text.size();
-    while (b < e && isBlankOrControl(text[b]))
-        ++b;
-    while (e > b && isBlankOrControl(text[e - 1]))
-        --e;
+    // mid shares the text itself when nothing is trimmed.
+    const auto [b, e] = blankTrimmedRange(text);
     return text.mid(b, e - b);
 }
 

@@ -17,10 +17,8 @@ QString scientific14(double value)
         return QStringLiteral("NAN");
     if (std::isinf(value))
         return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    QString text = QString::fromLatin1(buf, r.ptr - buf);
-    return text.toUpper();
+    char buf[40];
+    return QString::fromLatin1(buf, writeScientific14(buf, value));
 }
 
 }
@@ -35,15 +33,23 @@ QString formatIntWidth(int value, int width)
     return QString::number(value).rightJustified(width, u' ');
 }
 
-namespace {
-// `text` right-aligned in `width` columns, or after one blank when it fills them.
+int writeScientific14(char* text, double value)
+{
+    // std::to_chars ignores the locale and rounds exactly like printf's %.14E.
+    const auto r = std::to_chars(text, text + 32, value, std::chars_format::scientific, 14);
+    const int length = int(r.ptr - text);
+    for (int i = 0; i < length; ++i)
+        if (text[i] == 'e')
+            text[i] = 'E';
+    return length;
+}
+
 int placeInField(char* buffer, const char* text, int length, int width)
 {
     const int pad = length >= width ? 1 : width - length;
     std::memset(buffer, ' ', std::size_t(pad));
     std::memcpy(buffer + pad, text, std::size_t(length));
     return pad + length;
-}
 }
 
 int writeFixedReal22(char* buffer, double value)
@@ -57,12 +63,7 @@ int writeFixedReal22(char* buffer, double value)
         length = value < 0 ? 4 : 3;
         std::memcpy(text, value < 0 ? "-INF" : "INF", std::size_t(length));
     } else {
-        const auto r = std::to_chars(text, text + sizeof text, value,
-                                     std::chars_format::scientific, 14);
-        length = int(r.ptr - text);
-        for (int i = 0; i < length; ++i)
-            if (text[i] == 'e')
-                text[i] = 'E';
+        length = writeScientific14(text, value);
     }
     return placeInField(buffer, text, length, 22);
 }
@@ -206,9 +207,7 @@ bool parseInt(QStringView text, int& value)
             return false;
         v = v * 10 - (c - '0');
         if (v < std::numeric_limits<int>::min())
-            // Too large either way; the rest must still be digits only for the same answer,
-            // which is false in any case.
-            return false;
+            return false; // beyond the int range whatever the sign
     }
     if (!negative) {
         if (-v > std::numeric_limits<int>::max())

@@ -16,6 +16,12 @@ QString fixedInt(int value, int width);
 // by the thousand; the length is returned.
 int writeFixedReal22(char* buffer, double value);
 int writeFixedInt(char* buffer, int value, int width);
+// A finite value with 14 digits after the point and an upper-case E ("-2.50000000000000E+00")
+// written into `text` (at least 32 chars); the length is returned.
+int writeScientific14(char* text, double value);
+// `text` right-aligned in `width` columns of `buffer`, or after one blank when it fills them,
+// so that two fields never fuse; the length is returned.
+int placeInField(char* buffer, const char* text, int length, int width);
 // The general form with up to 15 significant digits: fixed notation for magnitudes from
 // 0.00001 with at most 15 digits before the point, else "1.5E20", "1E-6".
 QString formatGeneral15(double value);

@@ -154,6 +154,9 @@ private:
     // Whether the point lies outside the domain (parity of the closed paths) and farther than
     // the index's nearness from every path.
     bool outsideDomainByMargin(double x, double y) const;
+    // The closed paths around the point. With `indexOnly`, -1 as soon as a path's index cannot
+    // tell (the point lies near that path) instead of walking the path.
+    int countEnclosingPaths(double x, double y, bool indexOnly) const;
     void appendTriangle(const RCellTriangle& tri);
     void touchTriangle(int t);
     bool clipPolygon(std::vector<RPoly>& poly, bool left);

@@ -62,7 +62,7 @@ void RDelaunay::preparePathWalks()
     pathWalksReady = true;
 }
 
-int RDelaunay::enclosePath(double x, double y) const
+int RDelaunay::countEnclosingPaths(double x, double y, bool indexOnly) const
 {
     if (!pathWalksReady)
         const_cast<RDelaunay*>(this)->preparePathWalks();
@@ -73,26 +73,20 @@ int RDelaunay::enclosePath(double x, double y) const
         const int inside = fast ? pathIndex[i].classify(x, y) : -1;
         if (inside >= 0)
             count += inside;
+        else if (indexOnly)
+            return -1;
         else if (std::fabs(RTriangleMesh::windingSum(x, y, pathWalkX[i], pathWalkY[i])) > kPi)
             ++count;
     }
     return count;
 }
 
+int RDelaunay::enclosePath(double x, double y) const { return countEnclosingPaths(x, y, false); }
+
 bool RDelaunay::outsideDomainByMargin(double x, double y) const
 {
-    if (!pathWalksReady)
-        const_cast<RDelaunay*>(this)->preparePathWalks();
-    int count = 0;
-    for (size_t i = 0; i < pathWalkX.size(); ++i) {
-        if (pathWalkX[i].empty())
-            continue;
-        const int inside = pathIndex[i].classify(x, y);
-        if (inside < 0)
-            return false;
-        count += inside;
-    }
-    return count % 2 == 0;
+    const int count = countEnclosingPaths(x, y, true);
+    return count >= 0 && count % 2 == 0;
 }
 
 void RDelaunay::prepareOutlineWalks()

@@ -41,22 +41,30 @@ void RMeshIndex::replaceValue(std::vector<int>& v, int from, int to)
         }
 }
 
-void RMeshIndex::addBig(int t)
+void RMeshIndex::setListed(std::vector<int>& list, bool TriShadow::*flag, int TriShadow::*pos,
+                           int t, bool listed)
 {
-    shadow[t].big = true;
-    shadow[t].bigPos = int(bigList.size());
-    bigList.push_back(t);
+    TriShadow& s = shadow[t];
+    if (s.*flag == listed)
+        return;
+    if (listed) {
+        s.*pos = int(list.size());
+        list.push_back(t);
+    } else {
+        const int moved = list.back();
+        list[size_t(s.*pos)] = moved;
+        shadow[moved].*pos = s.*pos;
+        list.pop_back();
+        s.*pos = -1;
+    }
+    s.*flag = listed;
 }
+
+void RMeshIndex::addBig(int t) { setListed(bigList, &TriShadow::big, &TriShadow::bigPos, t, true); }
 
 void RMeshIndex::removeBig(int t)
 {
-    const int pos = shadow[t].bigPos;
-    const int moved = bigList.back();
-    bigList[pos] = moved;
-    shadow[moved].bigPos = pos;
-    bigList.pop_back();
-    shadow[t].big = false;
-    shadow[t].bigPos = -1;
+    setListed(bigList, &TriShadow::big, &TriShadow::bigPos, t, false);
 }
 
 void RMeshIndex::incAdd(int t, int k)
@@ -221,38 +229,12 @@ void RMeshIndex::nodeRenamed(int from, int to, double toOldX, double toOldY)
 
 void RMeshIndex::setDegenerate(int t, bool degenerate)
 {
-    TriShadow& s = shadow[t];
-    if (s.degenerate == degenerate)
-        return;
-    if (degenerate) {
-        s.degeneratePos = int(degenerateList.size());
-        degenerateList.push_back(t);
-    } else {
-        const int moved = degenerateList.back();
-        degenerateList[size_t(s.degeneratePos)] = moved;
-        shadow[moved].degeneratePos = s.degeneratePos;
-        degenerateList.pop_back();
-        s.degeneratePos = -1;
-    }
-    s.degenerate = degenerate;
+    setListed(degenerateList, &TriShadow::degenerate, &TriShadow::degeneratePos, t, degenerate);
 }
 
 void RMeshIndex::setStale(int t, bool stale)
 {
-    TriShadow& s = shadow[t];
-    if (s.stale == stale)
-        return;
-    if (stale) {
-        s.stalePos = int(staleList.size());
-        staleList.push_back(t);
-    } else {
-        const int moved = staleList.back();
-        staleList[size_t(s.stalePos)] = moved;
-        shadow[moved].stalePos = s.stalePos;
-        staleList.pop_back();
-        s.stalePos = -1;
-    }
-    s.stale = stale;
+    setListed(staleList, &TriShadow::stale, &TriShadow::stalePos, t, stale);
 }
 
 void RMeshIndex::unregisterCells(int t)

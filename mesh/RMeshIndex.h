@@ -67,6 +67,10 @@ private:
     void unregisterCells(int t);
     void registerCells(int t);
     bool isDegenerate(int t) const;
+    // Puts t into `list` or takes it out; `flag` tells whether it is listed and `pos` where.
+    // The last entry takes the place of one taken out.
+    void setListed(std::vector<int>& list, bool TriShadow::*flag, int TriShadow::*pos, int t,
+                   bool listed);
     void setDegenerate(int t, bool degenerate);
     void setStale(int t, bool stale);
     void updateIncidence(int t);
