@@ -117,6 +117,14 @@ public:
     // One math error: log line when IPRN is set, counters, value := substitute.
     void errtra(const char* sectionLabel, int position, const char* name, double& value,
                 double substitute);
+    // A value to be stored or to decide a branch that is not finite: one math error named
+    // "INF" or "NAN"; gives its substitute (1e308 with the sign of an infinity, 0 for a NaN).
+    // Out of line, so that the interpreter loop keeps its registers.
+    [[gnu::noinline, gnu::cold]] double nonFiniteValue(const char* sectionLabel, int position,
+                                                       double value);
+    // A built-in function's result that is not finite: one math error named after function id.
+    [[gnu::noinline, gnu::cold]] void nonFiniteFunctionResult(const char* sectionLabel,
+                                                               int position, int id, double& result);
     double sigma(const double* values, int k, double a, double b, bool alongY) const;
     double sigma0(const double* values, int k, double a, double b, bool alongY) const;
     double sigmav(const double* values, int k, double a, double b, bool alongY) const;

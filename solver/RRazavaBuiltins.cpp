@@ -39,6 +39,18 @@ int argumentCount(int id)
     }
 }
 
+// What a result that is not finite becomes. An overflow is out of range, not out of the
+// domain: the nearest value that the run's files still write and read back with their 15
+// digits, 1e308 with the result's sign, as a division by zero gives a large value of the
+// right sign. A NaN has neither sign nor size and becomes 0, as the square root of a negative
+// number does.
+double nonFiniteSubstitute(double v)
+{
+    if (std::isnan(v))
+        return 0.0;
+    return v > 0 ? 1e308 : -1e308;
+}
+
 // Clipped part of [x0, x1] for the bounds a, b.
 inline double clip(double v, double x0, double x1) { return std::min(std::max(v, x0), x1); }
 
@@ -77,6 +89,13 @@ void RRazava::errtra(const char* sectionLabel, int position, const char* name, d
     gd->mathErrorCount++;
     gd->runWarningCount.fetch_add(1, std::memory_order_relaxed);
     value = substitute;
+}
+
+double RRazava::nonFiniteValue(const char* sectionLabel, int position, double value)
+{
+    errtra(sectionLabel, position, std::isnan(value) ? "NAN" : "INF", value,
+           nonFiniteSubstitute(value));
+    return value;
 }
 
 double RRazava::sigma(const double* values, int k, double a, double b, bool alongY) const
@@ -242,6 +261,14 @@ double RRazava::attrib(int k, int p, double nx, double ny, bool& bad) const
 }
 
 namespace {
+
+const char* functionName(int id)
+{
+    for (const FunctionInfo& f : functions)
+        if (f.id == id)
+            return f.name;
+    return "?";
+}
 
 // How CPROPERTY calls one property routine.
 struct PropertyCall {
@@ -418,6 +445,8 @@ void RRazava::callFunction(int id, double* stack, int& depth, const RBuiltinCont
                 result = chemOutput[static_cast<std::size_t>(k - 1)] * call->resultFactor;
             }
         }
+        if (!std::isfinite(result)) [[unlikely]]
+            nonFiniteFunctionResult(label, pos, id, result);
         depth -= mi;
         stack[depth - 1] = result;
         return;
@@ -568,6 +597,14 @@ void RRazava::callFunction(int id, double* stack, int& depth, const RBuiltinCont
     }
     default: break;
     }
+    if (!std::isfinite(result)) [[unlikely]]
+        nonFiniteFunctionResult(label, pos, id, result);
     depth -= argc;
     stack[depth++] = result;
+}
+
+void RRazava::nonFiniteFunctionResult(const char* sectionLabel, int position, int id,
+                                      double& result)
+{
+    errtra(sectionLabel, position, functionName(id), result, nonFiniteSubstitute(result));
 }

@@ -318,6 +318,15 @@ void RRazava::EvalEqu(REvalContext& c)
     const RInstruction* code = s->code.data();
     const int count = static_cast<int>(s->code.size());
     SPtTerm& t = *c.term;
+    // A value that is not a finite number is a math error where it is stored or decides a
+    // branch. A test after every operator made a short statement's evaluation a seventh longer,
+    // and reading the floating-point status flags costs more than that; built-in functions
+    // test their own results.
+    auto finite = [this, &c](double r, int position) {
+        if (!std::isfinite(r)) [[unlikely]]
+            r = nonFiniteValue(c.label, position, r);
+        return r;
+    };
     int i = 0;
     while (i < count) {
         const RInstruction& in = code[i++];
@@ -402,12 +411,21 @@ void RRazava::EvalEqu(REvalContext& c)
         case OpJump: case OpJumpRelative:
             i = in.target;
             break;
-        case OpJumpIfFalse: case OpJumpRelativeIfFalse:
-            if (isZeroFlag(st[--depth]))
+        case OpJumpIfFalse: case OpJumpRelativeIfFalse: {
+            const double v = finite(st[--depth], in.next);
+            if (isZeroFlag(v))
                 i = in.target;
             break;
+        }
         case OpStore: {
-            const double v = st[--depth];
+            double v = st[--depth];
+            if (!std::isfinite(v)) [[unlikely]] {
+                // A residual keeps its value: no substitute gives one that the Newton
+                // iteration could drive to zero, and it ends the level on it.
+                const double substitute = nonFiniteValue(c.label, in.next, v);
+                if (in.operand != KindEquation)
+                    v = substitute;
+            }
             const int k = in.index;
             switch (in.operand) {
             case KindInput: g.inputs[k] = v; break;
@@ -457,7 +475,7 @@ void RRazava::EvalEqu(REvalContext& c)
                        g.ALPHA, tTheta);
                 c.changedRecord = true;
             } else if (in.operand == DirectiveTerminate) {
-                g.terminateValue = v;
+                g.terminateValue = finite(v, in.next);
             } else {
                 logLine(" ?  W0012  ?");
                 g.runWarningCount.fetch_add(1, std::memory_order_relaxed);

@@ -59,9 +59,9 @@ struct LoopDocument {
 
 // c' = -c from c = 1 (ASSUME c = 1, INITIAL c - 1), steps of 0.1 from 0 to 1 with an output
 // time after every step, no step-size check, fully implicit, iteration lines in the log.
-inline std::unique_ptr<LoopDocument> decayDocument()
+inline std::unique_ptr<LoopDocument> decayDocument(const Declarations& declared = variablesOnly({"c"}, true))
 {
-    auto d = std::make_unique<LoopDocument>(variablesOnly({"c"}, true));
+    auto d = std::make_unique<LoopDocument>(declared);
     SControlData& c = d->control();
     c.DELT = 0.1;
     c.TSTART = 0;

@@ -301,6 +301,14 @@ std::vector<Case> oneDimensionalCases(const QString& a)
         {"SQRT(" + a + "-1)", 0, "SQRT", 9},
         {"LOG(" + a + "-0.5)", std::log(1e-10), "LOG", 9},
         {"ATTRIBUTE(9)", 0, "ATTRIBUTE", 6},
+        // Results that are not finite: a function names itself, a value stored names what it
+        // is; an infinity becomes 1e308 with its sign, a NaN 0.
+        {"EXP(1000)", 1e308, "EXP", 6},
+        {"COSH(-1000) + 1", 1e308 + 1, "COSH", 11},
+        {"1E308*10", 1e308, "INF", 13},
+        {"(0 - 1E200)^3", -1e308, "INF", 18},
+        {"1E308*10 - 1E308*10", 0, "NAN", 23},
+        {"EXP(-1000) + 1E-300*1E-300", 0},   // underflow is no error
     };
 }
 

@@ -251,6 +251,67 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
     }
 }
 
+// A result that is not finite is a math error like a division by zero: named in the log, counted
+// as a warning, and with FLOATINGERROR 0 the level fails (here the start, 17); with 1 the run
+// goes on with the substitutes and writes only numbers. A residual that is not finite fails its
+// level whatever FLOATINGERROR says.
+TEST(TimeLoop, ResultsThatAreNotFiniteAreMathErrors)
+{
+    struct Case {
+        const char* subVariable; // s = ...
+        const char* equation;
+        const char* name;        // function named in the W0013 lines; nullptr: no error
+        int status0, status1;    // with FLOATINGERROR 0 and 1
+    } cases[] = {
+        {"EXP(1000)*c", "%EQU: c[t] + c", "EXP", 17, 0},
+        {"COSH(1000)*c", "%EQU: c[t] + c", "COSH", 17, 0},
+        {"1E308*10*c", "%EQU: c[t] + c", "INF", 17, 0},
+        {"1E200^2*c", "%EQU: c[t] + c", "INF", 17, 0},
+        {"(1E308*10 - 1E308*10)*c", "%EQU: c[t] + c", "NAN", 17, 0},
+        {"EXP(-1000)*c + 1E-300*1E-300", "%EQU: c[t] + c", nullptr, 0, 0},
+        {"c", "%EQU: c[t] + c + 0*(1E308*10)", "NAN", 18, 18},
+    };
+    Declarations declared = variablesOnly({"c"}, true);
+    declared.subVariables = {"s"};
+    for (const Case& c : cases) {
+        for (int floatingError : {0, 1}) {
+            SCOPED_TRACE(std::string(c.subVariable) + " / " + c.equation + ", FLOATINGERROR "
+                         + std::to_string(floatingError));
+            auto d = decayDocument(declared);
+            d->control().FLOATINGERROR = floatingError;
+            d->script(SectionSubVariable, {QString("s = ") + c.subVariable});
+            d->script(SectionEquation, {c.equation});
+            ASSERT_EQ(d->compile(), "");
+            const RunOutcome out = runEngine(d->dataFile());
+            EXPECT_EQ(out.status, floatingError == 0 ? c.status0 : c.status1);
+            const std::vector<std::string> log = readLog(d->path(".MVL3$"));
+            const std::string group = c.status0 == 18 ? "equation " : "sub var. ";
+            const int named =
+                c.name ? countLinesStartingWith(log, " ?  W0013  ? group:" + group + "  , pointer:")
+                       : 0;
+            EXPECT_EQ(countLinesStartingWith(log, " ?  W0013  ?"), named);
+            EXPECT_EQ(out.warnings, named);
+            if (c.name) {
+                EXPECT_GT(named, 0);
+                const std::string tail = std::string(", function:") + c.name;
+                for (const std::string& line : log)
+                    if (line.rfind(" ?  W0013  ?", 0) == 0) {
+                        EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+                    }
+            }
+            if (out.status == 0) {
+                const std::vector<ResultRecord> records = readRecords(d->path(".MVO3$"));
+                EXPECT_EQ(records.size(), 11u);
+                for (const ResultRecord& r : records) {
+                    ASSERT_EQ(r.subValues.size(), 1u);
+                    ASSERT_EQ(r.values.size(), 1u);
+                    EXPECT_TRUE(std::isfinite(r.subValues[0]) && std::isfinite(r.values[0]));
+                }
+            }
+        }
+    }
+}
+
 // Runs whose time stopped advancing never ended and filled the disk: a step too small to
 // change t, and step-size checks that shrank the step without end.
 TEST(TimeLoop, TimeThatStopsAdvancingEndsWithStatus19)
