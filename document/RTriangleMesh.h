@@ -150,6 +150,11 @@ public:
     // Division point k of a segment walked from its end point when fromEnd is set (bias and
     // central angle negated, so the same points come in reverse order).
     void walkPoint(const RSegment& seg, bool fromEnd, int k, double& x, double& y) const;
+    // The point a fraction u (0..1) of the way along a segment from its start point: along
+    // the chord when r is 0, otherwise turned about the arc's centre by u times the central
+    // angle (a half circle over the chord when |r| is shorter than half of it).
+    static void segmentPoint(double x1, double y1, double x2, double y2, double r, double u,
+                             double& x, double& y);
     // Recomputes the handle point of segment s from its end points and radius.
     void updateHandle(int s);
 

@@ -9,6 +9,13 @@
 #include <cmath>
 #include <cstdlib>
 
+void segmentMiddle(const RTriangleMesh& f, const RSegment& s, double& x, double& y)
+{
+    const RPoint& a = f.points[s.startPoint];
+    const RPoint& b = f.points[s.endPoint];
+    RTriangleMesh::segmentPoint(a.x, a.y, b.x, b.y, s.radius, 0.5, x, y);
+}
+
 bool toFiniteReal(const QString& text, double& value)
 {
     bool ok = false;
@@ -62,10 +69,13 @@ double RDomainEditor::updateScaleData()
     for (const RPoint& p : f.points)
         if (!p.hidden)
             view.widen(p.x, p.y);
-    // A segment keeps its handle point in view, so an arc shows its middle too.
+    // A segment keeps its middle in view, so an arc shows its apex too.
     for (const RSegment& s : f.segments)
-        if (!s.hidden)
-            view.widen(s.handleX, s.handleY);
+        if (!s.hidden) {
+            double x = 0, y = 0;
+            segmentMiddle(f, s, x, y);
+            view.widen(x, y);
+        }
     f.setToleranceFromFigure();
     view.calcScaleData();
     return f.tolerance;
@@ -195,11 +205,14 @@ RHitKind RDomainEditor::findObject(int x, int y, int& index) const
             kind = HitOutline;
             index = i;
         }
-    for (int i = 0; i < int(f.segments.size()); ++i)
-        if (inReach(f.segments[i].handleX, f.segments[i].handleY)) {
+    for (int i = 0; i < int(f.segments.size()); ++i) {
+        double mx = 0, my = 0;
+        segmentMiddle(f, f.segments[i], mx, my);
+        if (inReach(mx, my)) {
             kind = HitSegment;
             index = i;
         }
+    }
     for (int i = 0; i < int(f.points.size()); ++i)
         if (inReach(f.points[i].x, f.points[i].y)) {
             kind = HitPoint;
@@ -221,9 +234,12 @@ void RDomainEditor::findObjectInRange(int x1, int y1, int x2, int y2, bool toggl
     for (RPoint& p : f.points)
         if (inside(p.x, p.y))
             apply(p.selected);
-    for (RSegment& s : f.segments)
-        if (inside(s.handleX, s.handleY))
+    for (RSegment& s : f.segments) {
+        double mx = 0, my = 0;
+        segmentMiddle(f, s, mx, my);
+        if (inside(mx, my))
             apply(s.selected);
+    }
     for (ROutline& o : f.outlines)
         if (inside(o.labelX, o.labelY))
             apply(o.selected);

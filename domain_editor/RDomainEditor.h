@@ -134,6 +134,11 @@ private:
     template <class Apply> void forSelectedSegments(Apply apply);
 };
 
+// Where the editor draws a segment's direction mark and picks the segment: halfway along it as
+// the mesh runs it. That is the stored handle point except for a radius too short for the
+// chord, whose handle stays at the chord's middle while the segment is a half circle over it.
+void segmentMiddle(const RTriangleMesh& f, const RSegment& s, double& x, double& y);
+
 // Locale-free conversions of typed values: finite decimal numbers only.
 bool toFiniteReal(const QString& text, double& value);
 bool toWholeNumber(const QString& text, int& value);

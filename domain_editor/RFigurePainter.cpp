@@ -2,6 +2,7 @@
 
 #include "document/RTriangleMesh.h"
 #include "domain_editor/RCoord.h"
+#include "domain_editor/RDomainEditor.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -21,28 +22,6 @@ QPen pen(const QColor& colour, double width)
     return p;
 }
 
-// A point of the division of a segment: along the chord, or turned about the centre.
-void divisionPoint(const RTriangleMesh& f, const RSegment& s, double t, double& x, double& y)
-{
-    const RPoint& a = f.points[s.startPoint];
-    const RPoint& b = f.points[s.endPoint];
-    const double d = std::hypot(b.x - a.x, b.y - a.y);
-    if (0.5 * d > std::abs(s.radius)) {
-        x = a.x + t * (b.x - a.x);
-        y = a.y + t * (b.y - a.y);
-        return;
-    }
-    double cx = 0, cy = 0;
-    RTriangleMesh::segmentCenter(a.x, a.y, b.x, b.y, s.radius, cx, cy);
-    const double r2 = s.radius * s.radius;
-    const double theta
-        = RTriangleMesh::arccos(((a.x - cx) * (b.x - cx) + (a.y - cy) * (b.y - cy)) / r2);
-    // Clockwise (y up) for a positive radius.
-    const double phi = (s.radius > 0 ? -1.0 : 1.0) * t * theta;
-    const double c = std::cos(phi), sn = std::sin(phi);
-    x = cx + (a.x - cx) * c - (a.y - cy) * sn;
-    y = cy + (a.x - cx) * sn + (a.y - cy) * c;
-}
 } // namespace
 
 RFigurePainter::RFigurePainter(QPainter& painter, const RCoord& view, const RTriangleMesh& figure)
@@ -102,8 +81,7 @@ void RFigurePainter::drawDivisionDots(int index)
     m_painter.setBrush(Qt::black);
     for (int i = 1; i < s.division; ++i) {
         double x = 0, y = 0;
-        divisionPoint(m_figure, s, RTriangleMesh::calcGridPoint(double(i) / s.division, s.bias), x,
-            y);
+        m_figure.divisionPoint(index, i, x, y);
         m_painter.drawEllipse(px(x, y), 2, 2);
     }
     m_painter.setBrush(Qt::NoBrush);
@@ -116,16 +94,19 @@ void RFigurePainter::drawSegment(int index, double width, const QColor& colour, 
     const RPoint& b = m_figure.points[s.endPoint];
     m_painter.setPen(pen(colour, width));
     m_painter.setBrush(Qt::NoBrush);
-    const double d = std::hypot(b.x - a.x, b.y - a.y);
-    if (0.5 * d > std::abs(s.radius))
+    // Any radius but 0 is an arc, as the mesh runs it: one too short for the chord is a half
+    // circle over it.
+    double mx = 0, my = 0;
+    segmentMiddle(m_figure, s, mx, my);
+    if (s.radius == 0.0)
         m_painter.drawLine(px(a.x, a.y), px(b.x, b.y));
     else
-        drawArcSegment(a.x, a.y, b.x, b.y, s.radius, s.handleX, s.handleY);
+        drawArcSegment(a.x, a.y, b.x, b.y, s.radius, mx, my);
     if (selected)
         drawDivisionDots(index);
+    const double d = std::hypot(b.x - a.x, b.y - a.y);
     if (d > 0)
-        drawSegmentHandle((b.x - a.x) / d, (b.y - a.y) / d, m_view.pixelX(s.handleX),
-            m_view.pixelY(s.handleY));
+        drawSegmentHandle((b.x - a.x) / d, (b.y - a.y) / d, m_view.pixelX(mx), m_view.pixelY(my));
 }
 
 void RFigurePainter::drawSegmentFVM(int index, double width, const QColor& colour, bool selected)
@@ -133,11 +114,11 @@ void RFigurePainter::drawSegmentFVM(int index, double width, const QColor& colou
     const RSegment& s = m_figure.segments[index];
     const RPoint& a = m_figure.points[s.startPoint];
     const RPoint& b = m_figure.points[s.endPoint];
-    const double d = std::hypot(b.x - a.x, b.y - a.y);
-    if (!(0.5 * d > std::abs(s.radius))) {
+    if (s.radius != 0.0) {
         drawSegment(index, width, colour, selected);
         return;
     }
+    const double d = std::hypot(b.x - a.x, b.y - a.y);
     const double ha = std::abs(b.x - a.x) > std::abs(b.y - a.y) ? 1 : 0;
     const double hb = 1 - ha;
     m_painter.setPen(pen(colour, width));
@@ -149,30 +130,25 @@ void RFigurePainter::drawSegmentFVM(int index, double width, const QColor& colou
         m_painter.setPen(pen(Green, 1));
         for (int i = 1; i < s.division; ++i) {
             double x = 0, y = 0;
-            divisionPoint(m_figure, s, RTriangleMesh::calcGridPoint(double(i) / s.division, s.bias),
-                x, y);
+            m_figure.divisionPoint(index, i, x, y);
             const QPointF q = px(x, y);
             m_painter.drawLine(QPointF(q.x() - 2 * hb, q.y() - 2 * ha),
                 QPointF(q.x() + 2 * hb, q.y() + 2 * ha));
         }
     }
+    double mx = 0, my = 0;
+    segmentMiddle(m_figure, s, mx, my);
     if (d > 0)
-        drawSegmentHandle((b.x - a.x) / d, (b.y - a.y) / d, m_view.pixelX(s.handleX),
-            m_view.pixelY(s.handleY));
+        drawSegmentHandle((b.x - a.x) / d, (b.y - a.y) / d, m_view.pixelX(mx), m_view.pixelY(my));
 }
 
 void RFigurePainter::drawArcSegment(double x1, double y1, double x2, double y2, double r,
     double hx, double hy)
 {
     const double sign = r > 0 ? 1.0 : -1.0;
-    double d = std::hypot(x2 - x1, y2 - y1);
-    if (d == 0)
-        d = 1;
-    const double mx = (x1 + x2) / 2, my = (y1 + y2) / 2;
-    const double h = std::sqrt(std::max(0.0, r * r - d * d / 4));
-    const double cx = mx + sign * h * (y2 - y1) / d;
-    const double cy = my + sign * h * -(x2 - x1) / d;
-    const double theta = RTriangleMesh::arccos(((x1 - cx) * (x2 - cx) + (y1 - cy) * (y2 - cy)) / r / r);
+    double cx = 0, cy = 0;
+    RTriangleMesh::segmentCenter(x1, y1, x2, y2, r, cx, cy);
+    const double theta = RTriangleMesh::centralAngle(x1, y1, x2, y2, r);
     QPainterPath path(px(x1, y1));
     auto piece = [&](double sx, double sy, double ex, double ey, double k) {
         const double c1x = sx + sign * k * (sy - cy), c1y = sy + sign * k * (cx - sx);

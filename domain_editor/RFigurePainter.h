@@ -18,6 +18,8 @@ public:
     void drawDomain(bool twoGrid);
     void drawSegment(int index, double width, const QColor& colour, bool selected);
     void drawSegmentFVM(int index, double width, const QColor& colour, bool selected);
+    // The arc about the segment's centre from (x1, y1) to (x2, y2); (hx, hy) is its middle,
+    // through which an arc wider than a quarter circle is drawn in two pieces.
     void drawArcSegment(double x1, double y1, double x2, double y2, double radius, double hx,
                         double hy);
     void drawSegmentHandle(double ux, double uy, double hx, double hy);

@@ -112,33 +112,50 @@ void RTriangleMesh::divisionPoint(const RSegment& seg, int k, double& x, double&
     walkPoint(seg, false, k, x, y);
 }
 
-void RTriangleMesh::walkPoint(const RSegment& seg, bool fromEnd, int k, double& x, double& y) const
+namespace {
+// The point a fraction u of the way along a segment, from its start point or, when fromEnd is
+// set, from its end point with the central angle negated. A segment of any non-zero radius is
+// an arc about the centre that segmentCenter gives, so a radius too short for the chord turns
+// about the chord's middle through a half circle.
+void pointAlong(double x1, double y1, double x2, double y2, double r, double u, bool fromEnd,
+                double& x, double& y)
 {
-    const RPoint& p1 = points[seg.startPoint];
-    const RPoint& p2 = points[seg.endPoint];
-    const RPoint& from = fromEnd ? p2 : p1;
-    const RPoint& to = fromEnd ? p1 : p2;
-    const double u = calcGridPoint(double(k) / seg.division, fromEnd ? -seg.bias : seg.bias);
-    if (seg.radius == 0.0) {
-        x = from.x + u * (to.x - from.x);
-        y = from.y + u * (to.y - from.y);
+    const double fx = fromEnd ? x2 : x1, fy = fromEnd ? y2 : y1;
+    const double tx = fromEnd ? x1 : x2, ty = fromEnd ? y1 : y2;
+    if (r == 0.0) {
+        x = fx + u * (tx - fx);
+        y = fy + u * (ty - fy);
         return;
     }
     double cx, cy;
-    segmentCenter(p1.x, p1.y, p2.x, p2.y, seg.radius, cx, cy);
-    double theta = arccos(((p2.x - cx) * (p1.x - cx) + (p2.y - cy) * (p1.y - cy))
-                          / (seg.radius * seg.radius));
+    RTriangleMesh::segmentCenter(x1, y1, x2, y2, r, cx, cy);
+    double theta = RTriangleMesh::arccos(((x2 - cx) * (x1 - cx) + (y2 - cy) * (y1 - cy)) / (r * r));
     if (fromEnd)
         theta = -theta;
     const double a = u * theta;
     const double c = std::cos(a), s = std::sin(a);
-    if (seg.radius > 0) {
-        x = cx + (from.x - cx) * c + (from.y - cy) * s;
-        y = cy + (from.y - cy) * c - (from.x - cx) * s;
+    if (r > 0) {
+        x = cx + (fx - cx) * c + (fy - cy) * s;
+        y = cy + (fy - cy) * c - (fx - cx) * s;
     } else {
-        x = cx + (from.x - cx) * c - (from.y - cy) * s;
-        y = cy + (from.y - cy) * c + (from.x - cx) * s;
+        x = cx + (fx - cx) * c - (fy - cy) * s;
+        y = cy + (fy - cy) * c + (fx - cx) * s;
     }
+}
+} // namespace
+
+void RTriangleMesh::walkPoint(const RSegment& seg, bool fromEnd, int k, double& x, double& y) const
+{
+    const RPoint& p1 = points[seg.startPoint];
+    const RPoint& p2 = points[seg.endPoint];
+    const double u = calcGridPoint(double(k) / seg.division, fromEnd ? -seg.bias : seg.bias);
+    pointAlong(p1.x, p1.y, p2.x, p2.y, seg.radius, u, fromEnd, x, y);
+}
+
+void RTriangleMesh::segmentPoint(double x1, double y1, double x2, double y2, double r, double u,
+                                 double& x, double& y)
+{
+    pointAlong(x1, y1, x2, y2, r, u, false, x, y);
 }
 
 void RTriangleMesh::divisionPoint(int s, int k, double& x, double& y) const

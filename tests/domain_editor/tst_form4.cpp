@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -293,6 +294,91 @@ TEST(Form4Window, DialogsRefuseCoincidentPointAndCrossingSegment)
     EXPECT_EQ(w.form->core().editMode, 3);
     QTest::mouseClick(w.form->PaintBox1, Qt::RightButton, {}, p1);
     EXPECT_EQ(w.form->core().editMode, 2);
+}
+
+// A segment is drawn, marked and picked where the mesh runs it, whatever its radius: one too
+// short for its chord was drawn as the chord while the mesh bit a half circle out of the figure.
+TEST(Form4Window, SegmentsAreDrawnAndPickedWhereTheMeshRunsThem)
+{
+    Window w;
+    w.drawSquare(2.0, 8);
+    ASSERT_EQ(w.f().segments.size(), 4u);
+    ASSERT_EQ(w.f().segments[0].startPoint, 0); // the bottom side, (0, 0) -> (2, 0)
+    w.form->ToolButton1->click();
+
+    struct Case {
+        double radius;
+        double midX, midY; // halfway along the segment, worked out by hand
+        const char* what;
+    };
+    const Case cases[] = {
+        {0.0, 1, 0, "straight"},
+        {0.5, 1, 1, "radius below half the chord: half circle over it, into the square"},
+        {-0.5, 1, -1, "radius below half the chord, negative: half circle out of the square"},
+        {1.0, 1, 1, "radius of half the chord: half circle"},
+        {1.25, 1, 0.5, "arc into the square"},
+        {-1.25, 1, -0.5, "arc out of the square"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.f().deselect(7);
+        w.f().segments[0].radius = c.radius;
+        w.f().updateHandle(0);
+        w.doc.compiler->control->twoGrid = 0;
+        w.form->core().updateScaleData();
+        const RCoord& v = w.form->core().view;
+        auto grab = [&] { return w.form->PaintBox1->grab().toImage(); };
+        // Something is drawn within a pixel of the world position.
+        auto painted = [&](const QImage& img, double x, double y) {
+            const int px = v.calcPX(x), py = v.calcPY(y);
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (img.valid(px + dx, py + dy) && img.pixelColor(px + dx, py + dy) != Qt::white)
+                        return true;
+            return false;
+        };
+        auto blank = [&](const QImage& img, double x, double y) {
+            const int px = v.calcPX(x), py = v.calcPY(y);
+            for (int dy = -3; dy <= 3; ++dy)
+                for (int dx = -3; dx <= 3; ++dx)
+                    if (!img.valid(px + dx, py + dy) || img.pixelColor(px + dx, py + dy) != Qt::white)
+                        return false;
+            return true;
+        };
+        auto check = [&](const QImage& img) {
+            // The mesh's boundary nodes on the segment lie on the drawn line, and so does its
+            // middle, which the view keeps in the picture.
+            for (int k = 1; k < 8; ++k) {
+                double x = 0, y = 0;
+                w.f().divisionPoint(0, k, x, y);
+                EXPECT_TRUE(painted(img, x, y)) << "division point " << k << " at " << x << ", " << y;
+            }
+            EXPECT_TRUE(painted(img, c.midX, c.midY));
+            if (c.radius == 0.0) {
+                EXPECT_TRUE(blank(img, 1, 0.5));
+                EXPECT_TRUE(blank(img, 1, -0.2));
+            } else {
+                for (double x : {0.5, 1.0, 1.5})
+                    EXPECT_TRUE(blank(img, x, 0)) << "chord at x = " << x;
+            }
+        };
+        check(grab());
+
+        // A click on the segment's middle picks it, not the nearest other object.
+        const QPoint mid = w.at(c.midX, c.midY);
+        QTest::mouseClick(w.form->PaintBox1, Qt::LeftButton, {}, mid);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(w.f().segments[i].selected, i == 0) << "segment " << i;
+
+        // Selected, and in the finite-volume layout, which bands a straight segment.
+        w.doc.compiler->control->twoGrid = 1;
+        const QImage fvm = grab();
+        EXPECT_TRUE(painted(fvm, c.midX, c.midY));
+        if (c.radius != 0.0)
+            for (double x : {0.5, 1.0, 1.5})
+                EXPECT_TRUE(blank(fvm, x, 0)) << "chord at x = " << x;
+    }
+    w.doc.compiler->control->twoGrid = 0;
 }
 
 TEST(Form4Window, EditMenuStateAndOneDimensionalLayout)
