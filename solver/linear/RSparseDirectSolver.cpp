@@ -4,6 +4,8 @@
 #include <umfpack.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -73,6 +75,7 @@ RSparseDirectSolver::~RSparseDirectSolver()
 
 void RSparseDirectSolver::releaseFactors()
 {
+    factorsHeld_ = false;
     if (impl_->numeric)
         klu_l_free_numeric(&impl_->numeric, &impl_->common);
     if (impl_->symbolic)
@@ -245,6 +248,8 @@ int RSparseDirectSolver::analyse(SolverIndex N, SolverIndex nz, const SolverInde
 
 int RSparseDirectSolver::factorise()
 {
+    ++factorisations_;
+    factorsRepeatable_ = lu_ == SparseLU::Umfpack;
     return lu_ == SparseLU::Klu ? factoriseKlu() : factoriseUmfpack();
 }
 
@@ -281,8 +286,10 @@ int RSparseDirectSolver::factoriseKlu()
         if (klu_l_refactor(Ap, Ai, Ax, impl_->symbolic, impl_->numeric, &common)
             && klu_l_rcond(impl_->symbolic, impl_->numeric, &common)
             && !(common.rcond < kReusedPivotSpreadRatio * spreadOfLastFullFactorisation_)
-            && !(common.rcond < kSingularPivotRatio))
+            && !(common.rcond < kSingularPivotRatio)) {
+            factorsRepeatable_ = true;
             return kSparseSolved;
+        }
         klu_l_free_numeric(&impl_->numeric, &common);
     }
 
@@ -346,7 +353,10 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
         return;
     }
     try {
-        if (!samePattern(N, nz, rows, columns)) {
+        const bool patternKept = samePattern(N, nz, rows, columns);
+        if (!patternKept || !reuseFactorisation_)
+            factorsHeld_ = false;
+        if (!patternKept) {
             int analysed = kSparseSolved;
             if (lu_ == SparseLU::Klu) {
                 analysed = analyse(N, nz, rows, columns);
@@ -377,16 +387,32 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
         for (double& scale : rowScale_)
             if (scale == 0.0)
                 scale = 1.0;
-        if (lu_ == SparseLU::Umfpack)
+        // The factors depend on nothing but the scaled values in their columns: when these
+        // come out bit for bit as the ones factorised (the same list of a Newton iteration that
+        // forms the same Jacobian again), a factorisation would make the same factors, and the
+        // ones held serve as they are; the right-hand side is scaled by the rows' scales of now.
+        // Any other value, -0 for 0 included, factorises afresh.
+        bool same = factorsHeld_;
+        if (!same && lu_ == SparseLU::Umfpack)
             std::fill(columnValues_.begin(), columnValues_.end(), 0.0); // unlisted positions
-        for (SolverIndex t = 0; t < nz; ++t)
-            columnValues_[static_cast<std::size_t>(listToColumnSlot_[static_cast<std::size_t>(t)])] =
-                values[t] / rowScale_[static_cast<std::size_t>(rows[t] - 1)];
+        for (SolverIndex t = 0; t < nz; ++t) {
+            double& slot =
+                columnValues_[static_cast<std::size_t>(listToColumnSlot_[static_cast<std::size_t>(t)])];
+            const double scaled = values[t] / rowScale_[static_cast<std::size_t>(rows[t] - 1)];
+            same = same && std::bit_cast<std::uint64_t>(scaled) == std::bit_cast<std::uint64_t>(slot);
+            slot = scaled;
+        }
 
-        const int factorised = factorise();
-        if (factorised != kSparseSolved) {
-            status = factorised;
-            return;
+        if (same) {
+            ++reusedFactorisations_;
+        } else {
+            factorsHeld_ = false;
+            const int factorised = factorise();
+            if (factorised != kSparseSolved) {
+                status = factorised;
+                return;
+            }
+            factorsHeld_ = factorsRepeatable_;
         }
         if (lu_ == SparseLU::Klu) {
             for (SolverIndex i = 0; i < N; ++i)

@@ -5,6 +5,9 @@
 // duplicate positions. The solver keeps the ordering and symbolic analysis of the last pattern
 // and reuses it while later calls give the same rows and columns in the same order (UMFPACK:
 // while their positions lie within the analysed pattern); a changed pattern is analysed afresh.
+// A call whose list is the one factorised last, position for position and value for value
+// (after the row scaling), solves with the factors held instead of factorising again: they are
+// the factors a new factorisation would make, so the solution is the same to the last bit.
 //
 // Two LU codes of SuiteSparse serve the contract, chosen when the solver is made:
 // - SparseLU::Klu (one-dimensional grids): KLU, a left-looking LU that
@@ -57,11 +60,18 @@ public:
 
     SparseLU lu() const { return lu_; }
 
-    // How many times the current object analysed a pattern, and how many numeric
-    // factorisations it made from scratch (the rest reused the previous pivot order; the
-    // UMFPACK chooses its pivots in every factorisation).
+    // How many times the current object analysed a pattern, how many numeric factorisations it
+    // made from scratch (KLU's other factorisations reused the previous pivot order; UMFPACK
+    // chooses its pivots in every factorisation), how many numeric factorisations of either
+    // kind it made, and how many calls solved with the factors already held because their list
+    // was the one factorised, position for position and bit for bit.
     SolverIndex analysisCount() const { return analyses_; }
     SolverIndex fullFactorisationCount() const { return fullFactorisations_; }
+    SolverIndex factorisationCount() const { return factorisations_; }
+    SolverIndex reusedFactorisationCount() const { return reusedFactorisations_; }
+
+    // Off, every call factorises its list afresh (for comparison: the results are the same).
+    void setFactorisationReuse(bool on) { reuseFactorisation_ = on; }
 
 private:
     struct Impl;
@@ -101,6 +111,16 @@ private:
     std::vector<SolverIndex> solveIndexWork_;   // UMFPACK solve's work arrays
     std::vector<double> solveValueWork_;
     double spreadOfLastFullFactorisation_ = 0.0; // smallest over largest pivot
+    // The factors held are those of columnValues_ as it stands (the pattern's current list
+    // scattered and scaled); cleared whenever either changes without a factorisation.
+    bool factorsHeld_ = false;
+    // Whether the last factorisation is the one the next would make of the same values: always
+    // with UMFPACK; with KLU only a refactorisation on the kept pivot order, as the next call
+    // would make one (a fresh factorisation need not round exactly as a refactorisation does).
+    bool factorsRepeatable_ = false;
+    bool reuseFactorisation_ = true;
     SolverIndex analyses_ = 0;
     SolverIndex fullFactorisations_ = 0;
+    SolverIndex factorisations_ = 0;
+    SolverIndex reusedFactorisations_ = 0;
 };

@@ -331,3 +331,60 @@ TEST_P(SparseDirectSolver, RightHandSideMayBeTheSolutionArray)
 }
 
 } // namespace
+
+// A list given again with the values it was factorised with (after each row is divided by its
+// largest entry) is solved with the factors held; any other value, or a failed factorisation in
+// between, factorises again. Every solution is bit for bit that of a solver that factorises in
+// every call. KLU holds on only to refactorised factors, as those are what its next call makes.
+TEST_P(SparseDirectSolver, SolvesWithTheHeldFactorsOnlyWhenTheListRepeats)
+{
+    const bool klu = GetParam() == SparseLU::Klu;
+    const DenseSystem A = blockTridiagonal(8, 2, 801, false);
+    DenseSystem nudged = A; // one entry one unit in the last place larger
+    nudged(3, 4) = std::nextafter(nudged(3, 4), 10.0);
+    DenseSystem rowDoubled = nudged; // the same rows after scaling
+    for (SolverIndex c = 0; c < A.N; ++c)
+        rowDoubled(6, c) *= 2.0;
+    NonZeroList singular = toList(A); // same positions, row 6 all zero
+    for (SolverIndex t = 0; t < singular.count(); ++t)
+        if (singular.rows[static_cast<std::size_t>(t)] == 7)
+            singular.values[static_cast<std::size_t>(t)] = 0.0;
+
+    const struct {
+        const char* name;
+        const DenseSystem* A;
+        bool reused;
+    } calls[] = {
+        {"first", &A, false},
+        {"repeated", &A, !klu},
+        {"repeated again", &A, true},
+        {"one entry nudged", &nudged, false},
+        {"a row doubled", &rowDoubled, true},
+        {"singular in between", nullptr, false},
+        {"after the failure", &rowDoubled, false},
+    };
+    RSparseDirectSolver solver(GetParam()), everyTime(GetParam());
+    everyTime.setFactorisationReuse(false);
+    std::uint64_t seed = 810;
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.name);
+        const std::vector<double> b = randomVector(A.N, ++seed);
+        std::vector<double> x, y;
+        const SolverIndex before = solver.reusedFactorisationCount();
+        if (!call.A) {
+            EXPECT_EQ(solve(solver, A.N, singular, b, x), kSparseSingular);
+            EXPECT_EQ(solve(everyTime, A.N, singular, b, y), kSparseSingular);
+            continue;
+        }
+        ASSERT_EQ(solve(solver, A.N, toList(*call.A), b, x), kSparseSolved);
+        ASSERT_EQ(solve(everyTime, A.N, toList(*call.A), b, y), kSparseSolved);
+        EXPECT_EQ(solver.reusedFactorisationCount() - before, call.reused ? 1 : 0);
+        EXPECT_EQ(x, y);
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(*call.A, expected), 0);
+        EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    }
+    EXPECT_EQ(everyTime.reusedFactorisationCount(), 0);
+    EXPECT_EQ(solver.factorisationCount() + solver.reusedFactorisationCount(),
+              everyTime.factorisationCount());
+}

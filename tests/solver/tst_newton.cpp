@@ -199,6 +199,36 @@ TEST(Newton, ChordIterationsReuseTheFactors)
     EXPECT_NEAR(chord.g.newValues[10], full.g.newValues[10], 1e-3);
 }
 
+// The mesh fixture with MISES and METHOD as given and its EQUATION code replaced; the engine
+// built from it with the level's control values.
+struct MeshLevel {
+    RunFolder folder;
+    RRazava engine;
+    MORVGlobalData& g;
+    MeshLevel(int mises, int METHOD, const std::vector<unsigned char>& equation)
+        : folder(meshLines(mises, METHOD, equation)), engine("MORV", folder.data),
+          g(*engine.globalData())
+    {
+        g.ALPHA = 1.0;
+        g.OMEGA = 1.0;
+        g.EPS = 1e-12;
+        g.LMAX = 30;
+        std::fill(g.newValues.begin(), g.newValues.end(), 1.0);
+        std::fill(g.oldValues.begin(), g.oldValues.end(), 1.0);
+    }
+    static std::vector<std::string> meshLines(int mises, int METHOD,
+                                              const std::vector<unsigned char>& equation)
+    {
+        std::vector<std::string> lines = splitLines(readAll(fixturePath("mesh2d.MVAT$")));
+        const int at = lineStarting(lines, "21 /equation");
+        lines[6] = std::to_string(mises) + ", 0, 3, " + std::to_string(METHOD) + ", 1, 1";
+        lines[at] = std::to_string(equation.size()) + " /equation ";
+        lines[at + 1] = codeLine(equation);
+        lines.erase(lines.begin() + at + 2);
+        return lines;
+    }
+};
+
 TEST(Newton, TwoDimensionalRunRebuildsTheJacobianEveryIterationOnEitherMethod)
 {
     // u1^2 = 2 and u2 = u1 at every point of the mesh fixture, with MISES 3: METHOD 0 takes the
@@ -214,27 +244,13 @@ TEST(Newton, TwoDimensionalRunRebuildsTheJacobianEveryIterationOnEitherMethod)
     } cases[] = {{0, kMethodExternalSparse}, {1, kMethodIterative}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "METHOD " << c.METHOD);
-        std::vector<std::string> lines = splitLines(readAll(fixturePath("mesh2d.MVAT$")));
-        const int at = lineStarting(lines, "21 /equation");
-        ASSERT_GE(at, 0);
-        ASSERT_EQ(lines[6], "1, 0, 3, 0, 1, 1");
-        lines[6] = "3, 0, 3, " + std::to_string(c.METHOD) + ", 1, 1"; // MISES 3
-        lines[at] = std::to_string(b.bytes.size()) + " /equation ";
-        lines[at + 1] = codeLine(b.bytes);
-        lines.erase(lines.begin() + at + 2);
-        RunFolder f(lines);
-        RRazava engine("MORV", f.data);
-        ASSERT_EQ(engine.globalData()->runStatus, 0) << engine.startupReason();
-        MORVGlobalData& g = *engine.globalData();
+        MeshLevel l(3, c.METHOD, b.bytes);
+        RRazava& engine = l.engine;
+        MORVGlobalData& g = l.g;
+        ASSERT_EQ(g.runStatus, 0) << engine.startupReason();
         ASSERT_EQ(engine.matrix->method, c.linearMethod);
         ASSERT_EQ(g.MISES, 3);
         ASSERT_EQ(g.variableCount, 2);
-        g.ALPHA = 1.0;
-        g.OMEGA = 1.0;
-        g.EPS = 1e-12;
-        g.LMAX = 30;
-        std::fill(g.newValues.begin(), g.newValues.end(), 1.0);
-        std::fill(g.oldValues.begin(), g.oldValues.end(), 1.0);
         EXPECT_EQ(engine.solver(0.01, 0.0, 0.1), 0);
         for (double v : g.newValues)
             EXPECT_NEAR(v, std::sqrt(2.0), 1e-12);
@@ -242,12 +258,79 @@ TEST(Newton, TwoDimensionalRunRebuildsTheJacobianEveryIterationOnEitherMethod)
         // MISES 3 does in one dimension, takes 8.
         EXPECT_LE(g.iterationCount, 6);
         if (c.linearMethod == kMethodExternalSparse) {
-            // UMFPACK, analysed once for the stencils' pattern, then factorised per iteration.
+            // UMFPACK, analysed once for the stencils' pattern, then given a Jacobian per
+            // iteration. (Divided by its largest entry, each row of this one is the same in
+            // every iteration, so it is factorised once.)
             ASSERT_TRUE(engine.sparseSolver);
             EXPECT_EQ(engine.sparseSolver->lu(), SparseLU::Umfpack);
             EXPECT_EQ(engine.sparseSolver->analysisCount(), 1);
-            EXPECT_EQ(engine.sparseSolver->fullFactorisationCount(), g.iterationCount);
+            EXPECT_EQ(engine.sparseSolver->fullFactorisationCount()
+                          + engine.sparseSolver->reusedFactorisationCount(),
+                      g.iterationCount);
         }
+    }
+}
+
+// The sparse direct solver factorises a Jacobian only when it differs from the one factorised
+// last: a linear problem whose difference quotients come out exact forms the same Jacobian in
+// every iteration and step, and is factorised once; a nonlinear one is factorised in every
+// iteration. Either way the values are bit for bit those of a run that factorises every time.
+TEST(Newton, SparseSolverFactorisesAJacobianOnlyWhenItChanged)
+{
+    // Linear: u1[t] = u2, 2 u2 = 1. With DELP and dt powers of two and values of few binary
+    // digits, every residual and quotient is exact. Nonlinear: u1[t] + u1^2 + u2 = 3, u2 = u1,
+    // whose first row changes in its proportions from one iteration and step to the next.
+    CodeBuilder linear;
+    linear.push(KindTimeDerivative, 1).push(KindVariable, 2).op(OpSub).store(KindEquation, 1);
+    linear.push(KindVariable, 2).push(KindLiteral, 3).op(OpMul).push(KindLiteral, 1).op(OpSub)
+        .store(KindEquation, 2);
+    CodeBuilder nonlinear;
+    nonlinear.push(KindTimeDerivative, 1).push(KindVariable, 1).push(KindVariable, 1).op(OpMul)
+        .op(OpAdd).push(KindVariable, 2)
+        .op(OpAdd).push(KindLiteral, 3).op(OpSub).push(KindLiteral, 1).op(OpSub)
+        .store(KindEquation, 1);
+    nonlinear.push(KindVariable, 2).push(KindVariable, 1).op(OpSub).store(KindEquation, 2);
+    const struct {
+        const char* name;
+        std::vector<unsigned char> code;
+        bool linear;
+    } cases[] = {{"linear", linear.bytes, true}, {"nonlinear", nonlinear.bytes, false}};
+    const int steps = 3;
+    const double dt = 0.25;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> values[2];
+        SolverIndex factorisations[2] = {0, 0}, reused[2] = {0, 0};
+        int iterations = 0;
+        for (bool reuse : {true, false}) {
+            MeshLevel l(1, 0, c.code);
+            ASSERT_EQ(l.g.runStatus, 0) << l.engine.startupReason();
+            ASSERT_EQ(l.engine.matrix->method, kMethodExternalSparse);
+            l.g.DELP = std::ldexp(1.0, -20);
+            // The solver the iteration would make, made here to switch its reuse.
+            l.engine.sparseSolver = std::make_unique<RSparseDirectSolver>(SparseLU::Umfpack);
+            l.engine.sparseSolver->setFactorisationReuse(reuse);
+            l.engine.analyseStencilPattern();
+            iterations = 0;
+            for (int step = 0; step < steps; ++step) {
+                l.g.oldValues = l.g.newValues;
+                ASSERT_EQ(l.engine.solver(dt, step * dt, steps * dt), 0);
+                iterations += l.g.iterationCount;
+            }
+            if (c.linear)
+                EXPECT_EQ(l.g.newValues[0], 1.0 + steps * dt * 0.5);
+            else
+                EXPECT_GT(l.g.newValues[0], 1.0); // on its way from 1 to (sqrt(13) - 1) / 2
+            values[reuse ? 0 : 1] = l.g.newValues;
+            factorisations[reuse ? 0 : 1] = l.engine.sparseSolver->factorisationCount();
+            reused[reuse ? 0 : 1] = l.engine.sparseSolver->reusedFactorisationCount();
+        }
+        EXPECT_GE(iterations, 2 * steps);
+        EXPECT_EQ(factorisations[0], c.linear ? 1 : iterations);
+        EXPECT_EQ(reused[0], c.linear ? iterations - 1 : 0);
+        EXPECT_EQ(factorisations[1], iterations);
+        EXPECT_EQ(reused[1], 0);
+        EXPECT_EQ(values[0], values[1]);
     }
 }
 
