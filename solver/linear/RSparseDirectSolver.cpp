@@ -1,5 +1,7 @@
 #include "solver/linear/RSparseDirectSolver.h"
 
+#include "solver/linear/RLargeBlockMemory.h"
+
 #include <klu.h>
 #include <umfpack.h>
 
@@ -44,6 +46,7 @@ struct RSparseDirectSolver::Impl {
 
 RSparseDirectSolver::RSparseDirectSolver(SparseLU lu) : impl_(std::make_unique<Impl>()), lu_(lu)
 {
+    adviseLargeBlocksOfSparseLU();
     klu_l_defaults(&impl_->common);
     // Rows are scaled here, while the values are scattered into the compressed columns: the
     // library's own scaling pass would also re-check the pattern this class has already
