@@ -161,6 +161,17 @@ private:
     void touchTriangle(int t);
     bool clipPolygon(std::vector<RPoly>& poly, bool left);
     int locateScan(double x, double y, int& t, int& n, int& a, int& b) const;
+    // The lowest-index node within the mesh tolerance of (x, y), -1 when none.
+    int nodeNear(double x, double y) const;
+    // WhereIsThisPt without its look for a node at the point.
+    int locateInTriangles(double x, double y, int& t, int& n, int& a, int& b);
+    // Whether a point located as `where` in triangle t (neighbour nb, vertex a opposite the
+    // edge) can split it: on a free edge with a triangle beyond, every new triangle with area.
+    bool canSplit(double x, double y, int where, int t, int nb, int a) const;
+    // Splits what the location found for node N, then flips.
+    void splitFor(int N, int where, int t, int nb, int a, int b);
+    // Inserts a node that is already a grid point but in no triangle yet; 1 when refused.
+    int insertPlacedNode(int node);
     int testTriangle(int tri, double x, double y) const;
     void prepareOutlineWalks();
     bool inOutline(double x, double y, int k) const;

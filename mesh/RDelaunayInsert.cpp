@@ -160,23 +160,30 @@ int RDelaunay::testTriangle(int tri, double x, double y) const
     return 3;
 }
 
-int RDelaunay::WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b)
+int RDelaunay::nodeNear(double x, double y) const
 {
     const RTriangleMesh& m = *mesh;
-    const bool useIndex = fast && index.active();
-    if (useIndex) {
-        const int node = index.firstNodeNear(x, y);
-        if (node >= 0) {
-            a = b = node;
-            return 1;
-        }
-    } else {
-        for (int i = 0; i < int(m.gridPoints.size()); ++i)
-            if (m.isSamePt(x, y, m.gridPoints[i].x, m.gridPoints[i].y)) {
-                a = b = i;
-                return 1;
-            }
+    if (fast && index.active())
+        return index.firstNodeNear(x, y);
+    for (int i = 0; i < int(m.gridPoints.size()); ++i)
+        if (m.isSamePt(x, y, m.gridPoints[i].x, m.gridPoints[i].y))
+            return i;
+    return -1;
+}
+
+int RDelaunay::WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b)
+{
+    const int node = nodeNear(x, y);
+    if (node >= 0) {
+        a = b = node;
+        return 1;
     }
+    return locateInTriangles(x, y, t, n, a, b);
+}
+
+int RDelaunay::locateInTriangles(double x, double y, int& t, int& n, int& a, int& b)
+{
+    const RTriangleMesh& m = *mesh;
     auto answer = [&](int tri, int r) {
         const RCellTriangle& T = m.triangles[tri];
         if (r == 3) {
@@ -189,7 +196,7 @@ int RDelaunay::WhereIsThisPt(double x, double y, int& t, int& n, int& a, int& b)
         b = T.oppVertex[r];
         return T.boundarySegments[r] < 0 ? 2 : -2;
     };
-    if (useIndex) {
+    if (fast && index.active()) {
         static thread_local std::vector<int> cand;
         if (!index.nearbyTriangles(x, y, cand)) {
             // Once only the domain is meshed, a point off the mesh and clearly outside the
@@ -234,19 +241,13 @@ int RDelaunay::lookupRegion(double x, double y, int region)
     return best >= 0 ? mesh->outlines[best].region : region;
 }
 
-int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int region,
-                               double spacing)
+bool RDelaunay::canSplit(double x, double y, int where, int t, int nb, int a) const
 {
-    flipCount = 0;
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return 1;
-    int t = -1, nb = -1, a = -1, b = -1;
-    const int where = WhereIsThisPt(x, y, t, nb, a, b);
+    const RTriangleMesh& m = *mesh;
     if (where != 0 && where != 2)
-        return 1;
-    RTriangleMesh& m = *mesh;
+        return false;
     if (where == 2 && nb < 0)
-        return 1; // an edge of the enclosing triangle: nothing lies beyond it
+        return false; // an edge of the enclosing triangle: nothing lies beyond it
     // Location allows the mesh tolerance: a point that near an edge counts as on it. Beside a
     // thin triangle that edge may not be the one the point lies on, and the split would make a
     // triangle without area or a folded one; such a point is refused like one on a node.
@@ -255,18 +256,28 @@ int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int reg
         const RGridPoint& V = m.gridPoints[v];
         return exactOrientation(U.x, U.y, V.x, V.y, x, y) > 0;
     };
+    const RCellTriangle& T = m.triangles[t];
     if (where == 0) {
-        const RCellTriangle& T = m.triangles[t];
         const int V0 = T.vertices[0], V1 = T.vertices[1], V2 = T.vertices[2];
-        if (!makesArea(V0, V1) || !makesArea(V1, V2) || !makesArea(V2, V0))
-            return 1;
-    } else {
-        const RCellTriangle& T = m.triangles[t];
-        const int k = positionOf(T, a);
-        const int P = T.vertices[(k + 1) % 3], Q = T.vertices[(k + 2) % 3];
-        if (!makesArea(Q, a) || !makesArea(b, Q) || !makesArea(a, P) || !makesArea(P, b))
-            return 1;
+        return makesArea(V0, V1) && makesArea(V1, V2) && makesArea(V2, V0);
     }
+    const int k = positionOf(T, a);
+    const int P = T.vertices[(k + 1) % 3], Q = T.vertices[(k + 2) % 3];
+    const int b = T.oppVertex[k];
+    return makesArea(Q, a) && makesArea(b, Q) && makesArea(a, P) && makesArea(P, b);
+}
+
+int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int region,
+                               double spacing)
+{
+    flipCount = 0;
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return 1;
+    int t = -1, nb = -1, a = -1, b = -1;
+    const int where = WhereIsThisPt(x, y, t, nb, a, b);
+    if (!canSplit(x, y, where, t, nb, a))
+        return 1;
+    RTriangleMesh& m = *mesh;
     RGridPoint g;
     g.x = x;
     g.y = y;
@@ -278,6 +289,27 @@ int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int reg
     const int N = int(m.gridPoints.size()) - 1;
     if (fast)
         index.nodeAdded(N);
+    splitFor(N, where, t, nb, a, b);
+    return 0;
+}
+
+int RDelaunay::insertPlacedNode(int N)
+{
+    flipCount = 0;
+    const double x = mesh->gridPoints[N].x, y = mesh->gridPoints[N].y;
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return 1;
+    int t = -1, nb = -1, a = -1, b = -1;
+    const int where = locateInTriangles(x, y, t, nb, a, b);
+    if (!canSplit(x, y, where, t, nb, a))
+        return 1;
+    splitFor(N, where, t, nb, a, b);
+    return 0;
+}
+
+void RDelaunay::splitFor(int N, int where, int t, int nb, int a, int b)
+{
+    RTriangleMesh& m = *mesh;
     const int C = int(m.triangles.size());
 
     auto pointNeighbour = [&](int nbTri, int oppOfShared, int newOpp, int newNb) {
@@ -382,7 +414,6 @@ int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int reg
         rate(U);
     }
     swapTriangle();
-    return 0;
 }
 
 void RDelaunay::searchPoint(int vertex, int t, int& d, int& n) const

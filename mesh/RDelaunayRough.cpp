@@ -3,6 +3,7 @@
 // the removal of the triangles outside the domain.
 #include "document/RMessages.h"
 #include "mesh/RDelaunay.h"
+#include "mesh/RInsertionOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -470,31 +471,47 @@ void RDelaunay::roughMesh()
     minSpacing = 1e35;
 
     const int nseg = int(m.segments.size());
-    int t, n, a, b;
-    // The node standing at a figure point: an existing one, else a new boundary node; -1 when
-    // the insertion refuses the position (a figure that passed the check never makes that).
+    // The boundary nodes are numbered in walking order, segment by segment, and each division
+    // piece is noted; a figure point shared by segments is one node. Only then are the nodes
+    // put into the triangulation, in an order that keeps the flips few (RInsertionOrder.h),
+    // and after them the pieces are recovered as constrained edges in walking order.
+    std::vector<int> placed;
+    if (fast) {
+        // A grid cell for every node or so, as the index would lay it out for their triangles.
+        long long nodes = 0;
+        for (const RSegment& seg : m.segments)
+            nodes += std::max(1, seg.division);
+        index.sizeFor(int(std::min(nodes, 1LL << 24)));
+    }
+    auto place = [&](double x, double y, int source, int region, double spacing) {
+        RGridPoint g;
+        g.x = x;
+        g.y = y;
+        g.sourcePoint = source;
+        g.nodeKind = 2;
+        g.spacing = spacing;
+        g.regionCode = region;
+        m.gridPoints.push_back(g);
+        const int N = int(m.gridPoints.size()) - 1;
+        if (fast)
+            index.nodeAdded(N);
+        placed.push_back(N);
+        return N;
+    };
+    // The node standing at a figure point: an existing one, else a new boundary node.
     auto nodeAt = [&](int pt, int region, double spacing) {
         const RPoint& P = m.points[pt];
-        if (WhereIsThisPt(P.x, P.y, t, n, a, b) == 1)
-            return a;
-        if (MeshInsertPoint(P.x, P.y, pt, 2, region, spacing) != 0)
-            return -1;
-        return int(m.gridPoints.size()) - 1;
+        const int existing = nodeNear(P.x, P.y);
+        return existing >= 0 ? existing : place(P.x, P.y, pt, region, spacing);
     };
     for (int s = 0; s < nseg; ++s) {
         const RSegment seg = m.segments[s];
         const int nd = seg.division;
         int prev = nodeAt(seg.startPoint, m.points[seg.startPoint].region, m.calcDeltaLength(1, s));
-        if (prev < 0) {
-            failed = true;
-            return;
-        }
         const bool labelled = !seg.label.isEmpty();
         int chain = -1;
         if (labelled)
             chain = AddIntegTable1(seg.label, -1, prev);
-        if (cancel.load(std::memory_order_acquire))
-            return;
         for (int k = 1; k <= nd - 1; ++k) {
             double x, y;
             m.divisionPoint(seg, k, x, y);
@@ -502,19 +519,15 @@ void RDelaunay::roughMesh()
             const double d = std::sqrt((x - pg.x) * (x - pg.x) + (y - pg.y) * (y - pg.y));
             maxSpacing = std::max(maxSpacing, d);
             minSpacing = std::min(minSpacing, d);
-            if (MeshInsertPoint(x, y, -1, 2, seg.region, d) != 0) {
+            // A division point on a node already there cannot become a node of its own.
+            if (!std::isfinite(x) || !std::isfinite(y) || nodeNear(x, y) >= 0) {
                 failed = true;
                 return;
             }
-            const int g = int(m.gridPoints.size()) - 1;
+            const int g = place(x, y, -1, seg.region, d);
             pieces.push_back({prev, g, s});
-            forceBoundary(prev, g, 1, s);
-            if (failed)
-                return;
             if (labelled)
                 AddIntegTable1(seg.label, chain, g);
-            if (cancel.load(std::memory_order_acquire))
-                return;
             prev = g;
         }
         const RPoint& P2 = m.points[seg.endPoint];
@@ -523,19 +536,34 @@ void RDelaunay::roughMesh()
         maxSpacing = std::max(maxSpacing, d);
         minSpacing = std::min(minSpacing, d);
         const int end = nodeAt(seg.endPoint, P2.region, d);
-        if (end < 0) {
-            failed = true;
-            return;
-        }
-        if (cancel.load(std::memory_order_acquire))
-            return;
         if (labelled)
             AddIntegTable1(seg.label, chain, end);
         pieces.push_back({prev, end, s});
-        forceBoundary(prev, end, 1, s);
-        if (failed)
+        if (cancel.load(std::memory_order_acquire))
             return;
-        setProgressPosition((4 * s) / nseg);
+    }
+    {
+        std::vector<double> xs, ys;
+        xs.reserve(placed.size());
+        ys.reserve(placed.size());
+        for (int node : placed) {
+            xs.push_back(m.gridPoints[node].x);
+            ys.push_back(m.gridPoints[node].y);
+        }
+        for (int i : roughInsertionOrder(xs, ys)) {
+            if (insertPlacedNode(placed[size_t(i)]) != 0)
+                failed = true;
+            if (stopped())
+                return;
+        }
+    }
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const Piece piece = pieces[i];
+        forceBoundary(piece.p, piece.q, 1, piece.segment);
+        if (stopped())
+            return;
+        if (i + 1 == pieces.size() || pieces[i + 1].segment != piece.segment)
+            setProgressPosition((4 * piece.segment) / nseg);
     }
     for (int pt : innerPoints) {
         const RPoint& P = m.points[pt];

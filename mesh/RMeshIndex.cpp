@@ -148,10 +148,16 @@ int RMeshIndex::cellY(double y) const
     return int(f);
 }
 
-void RMeshIndex::rebuild()
+void RMeshIndex::sizeFor(int cells)
+{
+    if (on && cells > nx * ny)
+        rebuild(cells);
+}
+
+void RMeshIndex::rebuild(int target)
 {
     const int nt = int(shadow.size());
-    const int target = std::max(1, nt);
+    target = std::max({1, nt, target});
     const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
     // Cells never narrower than a few tolerances, so a neighbourhood query looks at 3 x 3 cells.
     const double minCell = 4 * std::max(tol, 1e-300);
@@ -359,7 +365,7 @@ void RMeshIndex::triangleWritten(int t)
     // between (a long edge passed along a lattice row) is filed once.
     setStale(t, true);
     if (int(shadow.size()) > 2 * nx * ny && nx * ny < kMaxCellsPerAxis * kMaxCellsPerAxis)
-        rebuild();
+        rebuild(0);
 }
 
 void RMeshIndex::triangleDeleted(int t, int last)

@@ -16,6 +16,9 @@ public:
     void reset(double xmin, double ymin, double xmax, double ymax, double tol);
     void clear();
     bool active() const { return on; }
+    // Lays the grid out now with about this many cells, where it otherwise grows with the
+    // triangles: nodes filed before their triangles are then found without scanning them all.
+    void sizeFor(int cells);
 
     void nodeAdded(int node);
     // The node's coordinates changed from (oldX, oldY); its triangles are registered again.
@@ -76,7 +79,7 @@ private:
     void updateIncidence(int t);
     // Files the cells of every triangle written since the last query that needed them.
     void flushStale();
-    void rebuild();
+    void rebuild(int target);
     static void eraseValue(std::vector<int>& v, int value);
     void addBig(int t);
     void removeBig(int t);

@@ -2,6 +2,7 @@
 
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -193,11 +194,22 @@ std::string checkBoundaryPieces(const RDelaunay& d)
             const int a = T.vertices[(i + 1) % 3], b = T.vertices[(i + 2) % 3];
             edgeSegs[{std::min(a, b), std::max(a, b)}].insert(T.boundarySegments[i]);
         }
+    // The lowest-index node (corners aside) within the tolerance, looked for among the nodes
+    // whose x lies within it, so that long boundaries are checked in reasonable time.
+    std::vector<int> byX;
+    for (int i = 3; i < int(m.gridPoints.size()); ++i)
+        byX.push_back(i);
+    std::sort(byX.begin(), byX.end(),
+              [&](int a, int b) { return m.gridPoints[a].x < m.gridPoints[b].x; });
     auto nodeAt = [&](double x, double y) {
-        for (int i = 3; i < int(m.gridPoints.size()); ++i)
-            if (m.isSamePt(x, y, m.gridPoints[i].x, m.gridPoints[i].y))
-                return i;
-        return -1;
+        auto it = std::lower_bound(byX.begin(), byX.end(), x - m.tolerance,
+                                   [&](int a, double v) { return m.gridPoints[a].x < v; });
+        int best = -1;
+        for (; it != byX.end() && m.gridPoints[*it].x <= x + m.tolerance; ++it)
+            if ((best < 0 || *it < best)
+                && m.isSamePt(x, y, m.gridPoints[*it].x, m.gridPoints[*it].y))
+                best = *it;
+        return best;
     };
     for (int s = 0; s < int(m.segments.size()); ++s) {
         const RSegment& seg = m.segments[s];

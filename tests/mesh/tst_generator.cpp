@@ -208,6 +208,44 @@ TEST(RoughMesh, DivisionsSpacingsHolesAndLabels)
     EXPECT_EQ(checkBoundaryPieces(d), "");
 }
 
+// The boundary nodes go into the triangulation in a shuffled order, over many rounds for a long
+// boundary: they must still be numbered in walking order (the line tables and stored meshes
+// name them so), and the rough mesh must still be the constrained Delaunay mesh of them.
+TEST(RoughMesh, LongBoundaryKeepsWalkingOrderAndIsDelaunay)
+{
+    RTriangleMesh m(30);
+    addPolygon(m, {0, 0, 2, 0, 2, 1, 0, 1}, 150);
+    addCircle(m, 1.0, 0.5, 0.25, 3, 40, 1.0);
+    m.setToleranceFromFigure();
+    RDelaunay d(&m);
+    ASSERT_EQ(d.CheckPath(), 0);
+    d.roughMesh();
+    ASSERT_FALSE(d.failed);
+    // Start point of each segment unless an earlier segment made it, then its division points.
+    std::vector<std::pair<double, double>> walk;
+    for (int s = 0; s < int(m.segments.size()); ++s) {
+        const RSegment& seg = m.segments[s];
+        const RPoint& P = m.points[seg.startPoint];
+        const bool shared = std::any_of(walk.begin(), walk.end(), [&](const auto& w) {
+            return w.first == P.x && w.second == P.y;
+        });
+        if (!shared)
+            walk.push_back({P.x, P.y});
+        for (int k = 1; k < seg.division; ++k) {
+            double x, y;
+            m.divisionPoint(s, k, x, y);
+            walk.push_back({x, y});
+        }
+    }
+    ASSERT_EQ(m.gridPoints.size(), walk.size() + 3);
+    for (size_t i = 0; i < walk.size(); ++i) {
+        EXPECT_EQ(m.gridPoints[i + 3].x, walk[i].first) << "node " << i + 3;
+        EXPECT_EQ(m.gridPoints[i + 3].y, walk[i].second) << "node " << i + 3;
+    }
+    EXPECT_EQ(checkMesh(d, true, 1, chordArea(m)), "");
+    EXPECT_EQ(checkBoundaryPieces(d), "");
+}
+
 TEST(Refinement, AutomaticChoiceAtTheSpacingRatio)
 {
     struct Case {
@@ -310,6 +348,10 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
         // flip budget, linear in the triangles, refused: the square no longer meshed.
         {"square of 700 pieces a side",
          [](RTriangleMesh& m) { addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 700); }, {2, 4}, true, 250},
+        // Its nodes inserted in walking order, each side's nodes fanned out to the sides
+        // before it and took millions of flips (seconds, quadratic in the pieces).
+        {"square of 4000 pieces a side",
+         [](RTriangleMesh& m) { addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 4000); }, {3}, true, 2},
         {"inner borders crossing inside a square",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
