@@ -1,13 +1,15 @@
 #pragma once
 // Runs morv_headless in a child process, as a user's command line does, for the benchmarks that
 // measure whole commands: its exit status, wall and CPU time and peak resident memory. The
-// benchmark's target defines MORV_HEADLESS as the program's path.
+// benchmark's target defines MORV_HEADLESS as the program's path. runChild does the same for
+// another program (a mesher run beside ours for comparison).
 #include <chrono>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -19,10 +21,9 @@ struct HeadlessChildRun {
     double peakMiB = 0.0;
 };
 
-inline HeadlessChildRun runHeadless(const std::vector<std::string>& arguments)
+// words[0] is the program's path; its standard output goes to /dev/null.
+inline HeadlessChildRun runChild(std::vector<std::string> words)
 {
-    std::vector<std::string> words{MORV_HEADLESS};
-    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -47,4 +48,11 @@ inline HeadlessChildRun runHeadless(const std::vector<std::string>& arguments)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     posix_spawn_file_actions_destroy(&actions);
     return result;
+}
+
+inline HeadlessChildRun runHeadless(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> words{MORV_HEADLESS};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return runChild(std::move(words));
 }

@@ -4,12 +4,20 @@
 // (degrees), worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
 // The MORV_BENCH_EXPORT environment variable names a folder that receives each figure's
 // boundary nodes (a .geo file) for a comparison with another mesher.
+// Long boundaries without refinement (mesh type 3): a square of 4000 pieces a side and an
+// ellipse of 400 straight sides of 80 pieces (32,000 boundary nodes).
 //
 // BM_HeadlessMesh meshes whole documents at scale as a user does, `morv_headless mesh` in a
 // child process (load, check, generation, save): the plate at about 1e5 and 1e6 triangles and a
 // disc of radius 10 with 4000 boundary points (four arcs), all in the automatic type, which
 // lays a lattice here. Counters: nodes, triangles, the child's CPU and wall seconds, CPU
 // microseconds per triangle and per node, and its peak resident memory.
+//
+// BM_RoughMeshBesideGmsh meshes the two long boundaries in type 3 with `morv_headless mesh` and,
+// in the same run, the same boundary nodes with `gmsh -2` (a .geo written from the saved
+// document's figure, mesh sizes so large that it adds next to no inner nodes), both as whole
+// child processes. Counters: each one's wall and CPU seconds, triangles and peak memory, and
+// gmsh's wall time over ours. Skipped when no gmsh is on the PATH; gmsh is no dependency.
 #include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
@@ -19,6 +27,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -90,6 +99,14 @@ void buildFigure(RTriangleMesh& m, int figure, int n)
     } else if (figure == 3) {
         // n boundary points on the four arcs of a disc of radius 10.
         loop(m, circle(m, 0, 0, 10, 4), std::max(1, n / 4), -10);
+    } else if (figure == 4) {
+        // An ellipse of semi-axes 10 and 7 drawn as 400 straight sides of n pieces each.
+        std::vector<int> pts;
+        for (int i = 0; i < 400; ++i) {
+            const double a = 2 * kPi * i / 400;
+            pts.push_back(point(m, 10 * std::cos(a), 7 * std::sin(a)));
+        }
+        loop(m, pts, n);
     } else {
         const int a = point(m, 0, 0), b = point(m, 2, 0), c = point(m, 2, 1), d = point(m, 0, 1);
         segment(m, a, b, 2 * n);
@@ -114,7 +131,9 @@ void buildFigure(RTriangleMesh& m, int figure, int n)
     m.setToleranceFromFigure();
 }
 
-void exportGeo(const RTriangleMesh& m, const std::string& file)
+// sizeFromBoundary: the other mesher fills the inside with triangles of the boundary's piece
+// lengths; otherwise its sizes are so large that it keeps (next to) only the boundary nodes.
+void exportGeo(const RTriangleMesh& m, const std::string& file, bool sizeFromBoundary = true)
 {
     // Boundary nodes of the rough mesh as points joined by lines, one curve loop per path.
     FILE* f = std::fopen(file.c_str(), "w");
@@ -156,7 +175,10 @@ void exportGeo(const RTriangleMesh& m, const std::string& file)
     std::fprintf(f, "Plane Surface(1) = {");
     for (size_t i = 0; i < loops.size(); ++i)
         std::fprintf(f, "%s%d", i ? ", " : "", loops[i]);
-    std::fprintf(f, "};\nMesh.Algorithm = 5;\nMesh.MeshSizeFromPoints = 0;\nMesh.MeshSizeFromCurvature = 0;\nMesh.MeshSizeExtendFromBoundary = 1;\n");
+    std::fprintf(f,
+                 "};\nMesh.Algorithm = 5;\nMesh.MeshSizeFromPoints = 0;\n"
+                 "Mesh.MeshSizeFromCurvature = 0;\nMesh.MeshSizeExtendFromBoundary = %d;\n",
+                 sizeFromBoundary ? 1 : 0);
     std::fclose(f);
 }
 
@@ -227,7 +249,8 @@ void BM_Mesh(benchmark::State& state)
 
 const char* figureName(int f)
 {
-    return f == 0 ? "square" : f == 1 ? "annulus" : f == 2 ? "plate_with_hole" : "disc";
+    static const char* const names[] = {"square", "annulus", "plate_with_hole", "disc", "ellipse"};
+    return names[f];
 }
 
 #ifdef MORV_HEADLESS
@@ -252,6 +275,19 @@ void countMesh(const std::string& path, long& nodes, long& triangles)
     }
 }
 
+// Writes the figure as a two-dimensional document in the given mesh type.
+bool writeDocument(int figure, int n, int type, const std::string& path)
+{
+    RMORVDocument doc;
+    buildFigure(*doc.mesh, figure, n);
+    doc.meshType = type;
+    SControlData& c = *doc.compiler->control;
+    c.PARMX = 1;
+    c.PARMY = 1;
+    c.spaceDimension = 2;
+    return doc.savefile(QString::fromStdString(path)) == 0;
+}
+
 void BM_HeadlessMesh(benchmark::State& state)
 {
     const int figure = int(state.range(0));
@@ -260,18 +296,9 @@ void BM_HeadlessMesh(benchmark::State& state)
     const QString base = folder.path() + QStringLiteral("/%1_%2").arg(figureName(figure)).arg(n);
     const std::string in = (base + QStringLiteral(".MV3")).toStdString();
     const std::string out = (base + QStringLiteral("_meshed.MV3")).toStdString();
-    {
-        RMORVDocument doc;
-        buildFigure(*doc.mesh, figure, n);
-        doc.meshType = 0;
-        SControlData& c = *doc.compiler->control;
-        c.PARMX = 1;
-        c.PARMY = 1;
-        c.spaceDimension = 2;
-        if (doc.savefile(QString::fromStdString(in)) != 0) {
-            state.SkipWithError("figure not written");
-            return;
-        }
+    if (!writeDocument(figure, n, 0, in)) {
+        state.SkipWithError("figure not written");
+        return;
     }
     HeadlessChildRun run;
     for (auto _ : state) {
@@ -293,22 +320,124 @@ void BM_HeadlessMesh(benchmark::State& state)
     state.counters["us_per_node"] = nodes > 3 ? 1e6 * run.cpuSeconds / (nodes - 3) : 0;
     state.counters["peak_rss_MiB"] = run.peakMiB;
 }
+
+// The path of an executable on the PATH, empty when there is none.
+std::string findOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    for (const QString& dir : QString::fromLocal8Bit(path ? path : "").split(QLatin1Char(':'))) {
+        const QFileInfo f(QDir(dir.isEmpty() ? QStringLiteral(".") : dir),
+                          QString::fromStdString(program));
+        if (f.isFile() && f.isExecutable())
+            return f.absoluteFilePath().toStdString();
+    }
+    return {};
+}
+
+// The triangles (element type 2) of a mesh file in the 2.2 text format.
+long countMshTriangles(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    long triangles = 0;
+    bool inElements = false, countLine = false;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        if (line == "$Elements") {
+            inElements = countLine = true;
+        } else if (line == "$EndElements") {
+            inElements = false;
+        } else if (inElements && countLine) {
+            countLine = false;
+        } else if (inElements) {
+            const QList<QByteArray> words = line.split(' ');
+            if (words.size() > 1 && words[1] == "2")
+                ++triangles;
+        }
+    }
+    return triangles;
+}
+
+void BM_RoughMeshBesideGmsh(benchmark::State& state)
+{
+    const int figure = int(state.range(0));
+    const int n = int(state.range(1));
+    const std::string gmsh = findOnPath("gmsh");
+    if (gmsh.empty()) {
+        state.SkipWithError("gmsh is not installed: no comparison");
+        return;
+    }
+    static QTemporaryDir folder;
+    const std::string base = (folder.path() + QStringLiteral("/rough_%1_%2").arg(figureName(figure)).arg(n))
+                                 .toStdString();
+    const std::string in = base + ".MV3", out = base + "_meshed.MV3";
+    const std::string geo = base + ".geo", msh = base + ".msh";
+    if (!writeDocument(figure, n, 3, in)) {
+        state.SkipWithError("figure not written");
+        return;
+    }
+    {
+        // The boundary nodes of the document as saved, so both meshers get the same ones.
+        RMORVDocument doc;
+        if (doc.loadfile(QString::fromStdString(in)) != 0) {
+            state.SkipWithError("figure not read back");
+            return;
+        }
+        doc.mesh->setToleranceFromFigure();
+        RDelaunay d(doc.mesh.get());
+        if (d.CheckPath() != 0) {
+            state.SkipWithError("figure refused");
+            return;
+        }
+        exportGeo(*doc.mesh, geo, false);
+    }
+    HeadlessChildRun ours, theirs;
+    for (auto _ : state) {
+        ours = runHeadless({"mesh", in, out});
+        theirs = runChild({gmsh, "-2", geo, "-format", "msh22", "-o", msh});
+        if (ours.status != 0 || theirs.status != 0) {
+            state.SkipWithError(ours.status != 0 ? "morv_headless mesh failed" : "gmsh failed");
+            return;
+        }
+        state.SetIterationTime(ours.seconds);
+    }
+    long nodes, triangles;
+    countMesh(out, nodes, triangles);
+    state.counters["nodes"] = double(nodes - 3);
+    state.counters["triangles"] = double(triangles);
+    state.counters["wall_s"] = ours.seconds;
+    state.counters["cpu_s"] = ours.cpuSeconds;
+    state.counters["peak_rss_MiB"] = ours.peakMiB;
+    state.counters["gmsh_triangles"] = double(countMshTriangles(msh));
+    state.counters["gmsh_wall_s"] = theirs.seconds;
+    state.counters["gmsh_cpu_s"] = theirs.cpuSeconds;
+    state.counters["gmsh_peak_rss_MiB"] = theirs.peakMiB;
+    state.counters["gmsh_over_ours"] = ours.seconds > 0 ? theirs.seconds / ours.seconds : 0;
+    for (const std::string& f : {out, msh})
+        QFile::remove(QString::fromStdString(f));
+}
 #endif
 
 void registerAll()
 {
+    auto mesh = [](int figure, int type, int n) {
+        const std::string name = std::string("mesh/") + figureName(figure) + "/type"
+                                 + std::to_string(type) + "/n" + std::to_string(n);
+        benchmark::RegisterBenchmark(name.c_str(), BM_Mesh)
+            ->Args({figure, type, n})
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    };
     // Sizes: pieces per unit length. The largest give about 1e5 triangles.
     const std::vector<int> sizes[3] = {{10, 40, 100, 210}, {8, 30, 80, 150}, {8, 30, 80, 146, 158}};
     for (int figure = 0; figure < 3; ++figure)
         for (int type : {0, 4, 2})
-            for (int n : sizes[figure]) {
-                const std::string name = std::string("mesh/") + figureName(figure) + "/type"
-                                         + std::to_string(type) + "/n" + std::to_string(n);
-                benchmark::RegisterBenchmark(name.c_str(), BM_Mesh)
-                    ->Args({figure, type, n})
-                    ->Unit(benchmark::kMillisecond)
-                    ->Iterations(1);
-            }
+            for (int n : sizes[figure])
+                mesh(figure, type, n);
+    // Long boundaries, no refinement: 4000 pieces a side, 400 sides of 80 pieces.
+    mesh(0, 3, 4000);
+    mesh(4, 3, 80);
 #ifdef MORV_HEADLESS
     // Whole documents: the plate at 158 and 500 pieces per unit length (about 1e5 and 1e6
     // triangles) and the disc of 4000 boundary points.
@@ -316,6 +445,15 @@ void registerAll()
         const std::string name =
             std::string("headless_mesh/") + figureName(figure) + "/type0/n" + std::to_string(n);
         benchmark::RegisterBenchmark(name.c_str(), BM_HeadlessMesh)
+            ->Args({figure, n})
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
+    }
+    for (auto [figure, n] : {std::pair{0, 4000}, {4, 80}}) {
+        const std::string name = std::string("rough_mesh_beside_gmsh/") + figureName(figure)
+                                 + "/type3/n" + std::to_string(n);
+        benchmark::RegisterBenchmark(name.c_str(), BM_RoughMeshBesideGmsh)
             ->Args({figure, n})
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()
