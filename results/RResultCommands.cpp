@@ -73,7 +73,8 @@ void showResultTables(const RResultCommandContext& c, bool incomplete)
     if (c.results->selectedVariables.isEmpty() && c.results->selectedSubVariables.isEmpty())
         return;
     const QString resultName = sideFile(c, incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"));
-    if (LoadResultFile(*c.results, *c.document, c.documentFolder + resultName) != ResultLoaded)
+    if (LoadResultFile(*c.results, *c.document, c.documentFolder + resultName, incomplete)
+        != ResultLoaded)
         return; // the loader has shown why
     TShowTextForm viewer(c.owner, c.fontName, c.fontSize);
     viewer.setWindowTitle(QStringLiteral("Result : ") + c.documentFileName);

@@ -77,6 +77,7 @@ bool RResultLineReader::readLine(std::string_view& line)
             if (base[p] == '\r' && next < m_end && base[next] == '\n')
                 ++next;
             m_begin = next;
+            m_lineEnded = true;
             return true;
         }
         const std::size_t offset = p - m_begin;
@@ -85,6 +86,7 @@ bool RResultLineReader::readLine(std::string_view& line)
                 return false;
             line = std::string_view(m_buffer.data() + m_begin, m_end - m_begin);
             m_begin = m_end;
+            m_lineEnded = false;
             return true;
         }
         scan = m_begin + offset;

@@ -13,6 +13,9 @@ public:
     bool isOpen() const { return m_open; }
     // The next line, or false at the end of the file (or on a read error, see failed()).
     bool readLine(std::string_view& line);
+    // False when the last line read ended with the file instead of a line end: a line that a
+    // writer may not have finished.
+    bool lineEnded() const { return m_lineEnded; }
     // True when the last line read was the last one in the file.
     bool atEnd();
     bool failed() const { return m_failed; }
@@ -27,6 +30,7 @@ private:
     bool m_open = false;
     bool m_eof = false;
     bool m_failed = false;
+    bool m_lineEnded = true;
 };
 
 // The items of one line in the comma-text rule: runs of blanks and control characters separate

@@ -14,16 +14,28 @@ constexpr double SameTime = 1e-12;
 
 class ResultFileLoad {
 public:
-    ResultFileLoad(const RMORVCompile& document, const QString& path, std::int64_t rowLimit)
+    ResultFileLoad(const RMORVCompile& document, const QString& path, std::int64_t rowLimit,
+                   bool incomplete)
         : m_reader(path), m_control(*document.control), m_symbols(*document.symbols),
-          m_rowLimit(rowLimit)
+          m_rowLimit(rowLimit), m_incomplete(incomplete)
     {
     }
 
     int run();
     RResultData& data() { return m_data; }
+    // An incomplete result ended inside an output; what was before it is loaded.
+    bool endedEarly() const { return m_endedEarly; }
 
 private:
+    // Where the next block of the file starts in the loaded data.
+    struct BlockStart {
+        std::size_t variableTimes = 0, subVariableTimes = 0;
+        std::int64_t rows[4] = {};
+        int separateTimes = 0;
+    };
+    bool nextLine(std::string_view& line);
+    BlockStart blockStart() const;
+    int endInsideBlock(int status, const BlockStart& start);
     bool readHeader();
     int compareAttributes(const QList<int>& attributes, int count);
     bool readPoints(std::vector<RResultPoint>& points, int count);
@@ -36,10 +48,58 @@ private:
     const SControlData& m_control;
     const SSymbolTable& m_symbols;
     const std::int64_t m_rowLimit;
+    const bool m_incomplete;
     RResultData m_data;
     int m_header[8] = {};
     bool m_twoGrid = false;
+    bool m_partialLine = false;   // an unfinished last line was left out
+    bool m_lineMissing = false;   // the file ended where a point, mesh or row line was due
+    bool m_endedEarly = false;
 };
+
+// The next line. The last line of an incomplete result may be one the run had not finished
+// writing, with a number cut short that still reads as a number: a line without its line end
+// counts as missing there.
+bool ResultFileLoad::nextLine(std::string_view& line)
+{
+    if (!m_reader.readLine(line))
+        return false;
+    if (m_incomplete && !m_reader.lineEnded()) {
+        m_partialLine = true;
+        return false;
+    }
+    return true;
+}
+
+ResultFileLoad::BlockStart ResultFileLoad::blockStart() const
+{
+    BlockStart s;
+    s.variableTimes = m_data.variableTimes.size();
+    s.subVariableTimes = m_data.subVariableTimes.size();
+    s.rows[0] = m_data.variableRows1.count();
+    s.rows[1] = m_data.variableRows2.count();
+    s.rows[2] = m_data.subVariableRows1.count();
+    s.rows[3] = m_data.subVariableRows2.count();
+    s.separateTimes = m_data.separateTimes;
+    return s;
+}
+
+// A block that the file ended inside: in an incomplete result it is dropped and the load ends
+// well with what was before it; otherwise the status stands.
+int ResultFileLoad::endInsideBlock(int status, const BlockStart& start)
+{
+    if (status != ResultUnexpectedError || !m_incomplete || !m_lineMissing || m_reader.failed())
+        return status;
+    m_data.variableTimes.resize(start.variableTimes);
+    m_data.subVariableTimes.resize(start.subVariableTimes);
+    m_data.variableRows1.truncate(start.rows[0]);
+    m_data.variableRows2.truncate(start.rows[1]);
+    m_data.subVariableRows1.truncate(start.rows[2]);
+    m_data.subVariableRows2.truncate(start.rows[3]);
+    m_data.separateTimes = start.separateTimes;
+    m_endedEarly = true;
+    return ResultLoaded;
+}
 
 int countOnGrid(const QList<int>& attributes, int count, bool secondGrid)
 {
@@ -53,7 +113,7 @@ int countOnGrid(const QList<int>& attributes, int count, bool secondGrid)
 bool ResultFileLoad::readHeader()
 {
     std::string_view line;
-    if (!m_reader.readLine(line))
+    if (!nextLine(line))
         return false;
     RResultFields fields(line);
     for (int& item : m_header) {
@@ -68,7 +128,7 @@ bool ResultFileLoad::readHeader()
 int ResultFileLoad::compareAttributes(const QList<int>& attributes, int count)
 {
     std::string_view line;
-    if (!m_reader.readLine(line))
+    if (!nextLine(line))
         return ResultUnexpectedError;
     RResultFields fields(line);
     for (int k = 0; k < count; ++k) {
@@ -87,8 +147,10 @@ bool ResultFileLoad::readPoints(std::vector<RResultPoint>& points, int count)
 {
     for (int p = 0; p < count; ++p) {
         std::string_view line, field;
-        if (!m_reader.readLine(line))
+        if (!nextLine(line)) {
+            m_lineMissing = true;
             return false;
+        }
         RResultFields fields(line);
         RResultPoint point;
         if (!fields.next(field) || !resultToDouble(field, point.x))
@@ -106,13 +168,15 @@ bool ResultFileLoad::skipMesh(int pointCount)
 {
     std::string_view line, field;
     int triangles = 0;
-    if (!m_reader.readLine(line))
+    if (!nextLine(line)) {
+        m_lineMissing = true;
         return false;
+    }
     RResultFields fields(line);
     if (!fields.next(field) || !resultToInt(field, triangles) || triangles < 0)
         return false;
     const std::int64_t skip = std::int64_t(triangles) + pointCount;
-    for (std::int64_t i = 0; i < skip && m_reader.readLine(line); ++i) {
+    for (std::int64_t i = 0; i < skip && nextLine(line); ++i) {
     }
     return true;
 }
@@ -124,8 +188,10 @@ int ResultFileLoad::readRows(RResultRowBuffer& rows, int lineCount)
     const int valueCount = rows.valueCount();
     for (int p = 0; p < lineCount; ++p) {
         std::string_view line;
-        if (!m_reader.readLine(line))
+        if (!nextLine(line)) {
+            m_lineMissing = true;
             return ResultUnexpectedError;
+        }
         if (m_twoGrid && valueCount == 0)
             continue;
         if (rows.count() + 1 >= m_rowLimit)
@@ -145,7 +211,7 @@ int ResultFileLoad::readRows(RResultRowBuffer& rows, int lineCount)
 bool ResultFileLoad::readTimeLine(std::vector<double>& times, bool& blank)
 {
     std::string_view line, field;
-    blank = !m_reader.readLine(line) || isBlankLine(line);
+    blank = !nextLine(line) || isBlankLine(line);
     if (blank)
         return true;
     RResultFields fields(line);
@@ -165,6 +231,7 @@ int ResultFileLoad::readBlocks()
         if (m_reader.atEnd())
             return m_reader.failed() ? ResultUnexpectedError : ResultLoaded;
         bool blank = false;
+        BlockStart start = blockStart();
         if (subVariableCount > 0) {
             if (!readTimeLine(m_data.subVariableTimes, blank))
                 return ResultUnexpectedError;
@@ -174,9 +241,11 @@ int ResultFileLoad::readBlocks()
             RResultRowBuffer& sub1 = m_data.subVariableRows1;
             RResultRowBuffer& sub2 = m_data.subVariableRows2;
             if (int status = readRows(sub1, sub1.valueCount() > 0 ? n1 : 0))
-                return status;
+                return endInsideBlock(status, start);
             if (int status = readRows(sub2, sub2.valueCount() > 0 ? n2 : 0))
-                return status;
+                return endInsideBlock(status, start);
+            // A complete sub-variable block stays, as it does at the end of a finished file.
+            start = blockStart();
         }
         if (!readTimeLine(m_data.variableTimes, blank))
             return ResultUnexpectedError;
@@ -186,9 +255,9 @@ int ResultFileLoad::readBlocks()
             && std::fabs(m_data.variableTimes.back() - m_data.subVariableTimes.back()) > SameTime)
             m_data.separateTimes = 1;
         if (int status = readRows(m_data.variableRows1, n1))
-            return status;
+            return endInsideBlock(status, start);
         if (int status = readRows(m_data.variableRows2, n2))
-            return status;
+            return endInsideBlock(status, start);
     }
 }
 
@@ -214,13 +283,9 @@ int ResultFileLoad::run()
     const int variableCount = m_control.variableCount;
     const int subVariableCount = m_control.subVariableCount;
     if (!m_twoGrid) {
-        if (!readPoints(m_data.grid1Points, h[4]))
-            return ResultUnexpectedError;
         m_data.variableRows1 = RResultRowBuffer(variableCount, h[4]);
         m_data.subVariableRows1 = RResultRowBuffer(subVariableCount, h[4]);
     } else {
-        if (!readPoints(m_data.grid1Points, h[6]) || !readPoints(m_data.grid2Points, h[7]))
-            return ResultUnexpectedError;
         const QList<int>& va = m_symbols.variableAttributes;
         const QList<int>& sa = m_symbols.subVariableAttributes;
         m_data.variableRows1 = RResultRowBuffer(countOnGrid(va, variableCount, false), h[6]);
@@ -228,19 +293,31 @@ int ResultFileLoad::run()
         m_data.subVariableRows1 = RResultRowBuffer(countOnGrid(sa, subVariableCount, false), h[6]);
         m_data.subVariableRows2 = RResultRowBuffer(countOnGrid(sa, subVariableCount, true), h[7]);
     }
-    if (m_control.spaceDimension == 2 && !skipMesh(h[4]))
-        return ResultUnexpectedError;
-    return readBlocks();
+    // A run stopped while it wrote its points or its mesh has no output yet.
+    const bool pointsRead = m_twoGrid
+        ? readPoints(m_data.grid1Points, h[6]) && readPoints(m_data.grid2Points, h[7])
+        : readPoints(m_data.grid1Points, h[4]);
+    if (!pointsRead || (m_control.spaceDimension == 2 && !skipMesh(h[4])))
+        return endInsideBlock(ResultUnexpectedError, blockStart());
+    const int status = readBlocks();
+    if (status == ResultLoaded && m_partialLine)
+        m_endedEarly = true;
+    return status;
 }
 
 } // namespace
 
-int LoadResultFile(RResultHolder& holder, const RMORVCompile& document, const QString& path)
+int LoadResultFile(RResultHolder& holder, const RMORVCompile& document, const QString& path,
+                   bool incomplete)
 {
-    ResultFileLoad load(document, path, holder.resultBufferRows());
+    ResultFileLoad load(document, path, holder.resultBufferRows(), incomplete);
     const int status = load.run();
     switch (status) {
     case ResultLoaded: {
+        if (load.endedEarly())
+            postMessage(MessageKind::Information,
+                        QStringLiteral("The result file ends early, inside an output the run was "
+                                       "writing; the complete outputs before it are shown."));
         RResultData& data = load.data();
         data.variableTimes.shrink_to_fit();
         data.subVariableTimes.shrink_to_fit();

@@ -45,6 +45,16 @@ public:
         return m_chunks[std::size_t(row / ChunkRows)].get() + (row % ChunkRows) * m_valueCount;
     }
 
+    // Keeps the first `rows` rows (no more than there are) and drops the others.
+    void truncate(std::int64_t rows)
+    {
+        if (rows < 0 || rows >= m_count)
+            return;
+        m_count = rows;
+        if (m_valueCount > 0)
+            m_chunks.resize(std::size_t((rows + ChunkRows - 1) / ChunkRows));
+    }
+
     // Appends one row and returns its values to be filled (null when rows hold no values).
     double* appendRow()
     {

@@ -1,6 +1,8 @@
 // morv_headless table DOC.MV3 [--incomplete] [--vars a,b,...]: prints the text tables that
 // Show Result shows for the document's result file (".MVO3", or ".MVO3$" with --incomplete).
-// Without --vars every variable and sub variable is selected. Exit status: the loader's result.
+// Without --vars every variable and sub variable is selected. Exit status: the loader's result;
+// an incomplete result that ends inside an output shows the outputs before it, exit status 0,
+// with the loader's notice on standard error.
 #include "Commands.h"
 #include "document/RMORVDocument.h"
 #include "results/RResultHolder.h"
@@ -81,7 +83,7 @@ int cmdTable(const QStringList& args)
 
     const QString resultPath = info.absolutePath() + u'/' + info.completeBaseName()
         + (incomplete ? QStringLiteral(".MVO3$") : QStringLiteral(".MVO3"));
-    const int status = LoadResultFile(holder, *doc.compiler, resultPath);
+    const int status = LoadResultFile(holder, *doc.compiler, resultPath, incomplete);
     if (status != ResultLoaded)
         return status;
 

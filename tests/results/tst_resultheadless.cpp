@@ -73,6 +73,31 @@ TEST_F(HeadlessTable, PrintsTheTablesOfTheCompleteAndTheIncompleteResult)
     EXPECT_TRUE(out.isEmpty());
 }
 
+// A run stopped by a full disk left its result cut inside the second output's variable rows
+// (in the middle of a number): the incomplete result shows the first output and says why the
+// second is missing; the same file as a finished run's result is damaged.
+TEST_F(HeadlessTable, IncompleteResultCutInsideAnOutputShowsTheOutputsBeforeIt)
+{
+    QFile whole(resultData(QStringLiteral("line_separate.MVO3")));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QByteArray text = whole.readAll();
+    text.truncate(text.indexOf("  3.00000000000000E+00") + 10);
+    for (const char* name : {"doc.MVO3$", "doc.MVO3"}) {
+        QFile cut(path(name));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cut.write(text);
+    }
+    setDigits(3);
+    EXPECT_EQ(run({path("doc.MV3"), "--incomplete", "--vars", "u"}), 0) << err.toStdString();
+    EXPECT_EQ(out, QStringLiteral("       t=  0.00E+00         U __________\n"
+                                  "       x=  0.00E+00  1.00E+00\n"
+                                  "       x=  1.00E+00  2.00E+00\n"));
+    EXPECT_TRUE(err.contains(QStringLiteral("The result file ends early"))) << err.toStdString();
+    EXPECT_EQ(run({path("doc.MV3"), "--vars", "u"}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("unexpected error"))) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+}
+
 TEST_F(HeadlessTable, SelectsByNameWithoutRegardToCase)
 {
     copyResult("line_separate.MVO3", "doc.MVO3$");

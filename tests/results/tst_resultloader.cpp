@@ -198,6 +198,69 @@ TEST_F(ResultLoader, EndsOfFilesAndLineEnds)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+// An incomplete result is the file of a run that goes on or was stopped, even by a full disk:
+// it may end anywhere, even inside a number. It loads with every output before the cut and a
+// notice, where a finished run's file that ends the same way is damaged.
+TEST_F(ResultLoader, IncompleteResultEndingInsideAnOutputShowsTheOutputsBeforeIt)
+{
+    const QString EndsEarly = QStringLiteral(
+        "The result file ends early, inside an output the run was writing; the complete outputs "
+        "before it are shown.");
+    struct Case {
+        const char* what;
+        ResultDocumentShape shape;
+        QString text;
+        std::vector<double> variableTimes, subTimes;
+        bool notice;
+        int finished; // the status of the same text as a finished run's file
+    };
+    const QString first = QStringLiteral("1,0,1,1,2,0,2,1\r\n 0\r\n 0\r\n0,0,1\r\n1,0,1\r\n"
+                                         "0\r\n-1\r\n-2\r\n0\r\n1\r\n2\r\n");
+    const Case cases[] = {
+        {"inside the second output's variable rows", LineX, first + "0.5\r\n-3\r\n-4\r\n0.5\r\n3\r\n",
+         {0}, {0, 0.5}, true, ResultUnexpectedError},
+        {"inside its sub-variable rows", LineX, first + "0.5\r\n-3\r\n", {0}, {0}, true,
+         ResultUnexpectedError},
+        {"after its sub-variable time", LineX, first + "0.5\r\n", {0}, {0}, true,
+         ResultUnexpectedError},
+        // "4" may be the start of "4.5": a line without its line end is not read.
+        {"inside the last number", LineX, GoodLine.chopped(2), {0}, {0, 0.5}, true, ResultLoaded},
+        {"inside a time", LineX, first + "0.", {0}, {0}, true, ResultUnexpectedError},
+        {"inside the points", LineX, "1,0,1,1,2,0,2,1\r\n 0\r\n 0\r\n0,0,1\r\n1", {}, {}, true,
+         ResultUnexpectedError},
+        {"inside the grid-2 rows of a two-grid result", TwoGrids,
+         TwoGridHead + "0\n1\n0\n1 2\n3 4\n5\n0.5\n6\n0.5\n7 8\n9 10\n", {0}, {0, 0.5}, true,
+         ResultUnexpectedError},
+        {"inside the mesh", Plane, PlaneHead + "1\n0 1", {}, {}, true, ResultLoaded},
+        {"between two outputs", LineX, GoodLine, {0, 0.5}, {0, 0.5}, false, ResultLoaded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = makeResultDocument(c.shape);
+        RResultHolder holder;
+        sink.messages.clear();
+        ASSERT_EQ(LoadResultFile(holder, *doc, write(c.text, "r.MVO3$"), true), ResultLoaded);
+        EXPECT_EQ(sink.messages, c.notice ? QStringList{EndsEarly} : QStringList{});
+        const RResultData& r = holder.result;
+        EXPECT_EQ(r.variableTimes, c.variableTimes);
+        EXPECT_EQ(r.subVariableTimes, c.subTimes);
+        // Two points on grid 1 in either layout, one on grid 2 of the two-grid result.
+        const std::int64_t outputs = std::int64_t(c.variableTimes.size());
+        EXPECT_EQ(r.variableRows1.count(), 2 * outputs);
+        EXPECT_EQ(r.variableRows2.count(), c.shape.variableAttributes.isEmpty() ? 0 : outputs);
+        if (!c.variableTimes.empty()) {
+            EXPECT_EQ(r.variableRows1.values(0)[0], 1.0);
+        }
+        sink.messages.clear();
+        EXPECT_EQ(LoadResultFile(holder, *doc, write(c.text), false), c.finished);
+    }
+    // A line that is complete but no number is damage, not a cut.
+    auto doc = makeResultDocument(LineX);
+    RResultHolder holder;
+    EXPECT_EQ(LoadResultFile(holder, *doc, write(GoodLine + "1\n1.0.0\n2\n", "r.MVO3$"), true),
+              ResultUnexpectedError);
+}
+
 // A CR LF split by the end of a read, or a line longer than the read buffer, must still read
 // as one line: a second line end would put an empty line in place of a row.
 TEST_F(ResultLoader, LinesAcrossTheReadBuffer)
