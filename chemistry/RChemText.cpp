@@ -46,6 +46,8 @@ bool parseDouble(std::string_view text, double& value)
     double v = 0.0;
     auto res = std::from_chars(t.data() + start, t.data() + t.size(), v, std::chars_format::general);
     if (res.ec != std::errc() || res.ptr != t.data() + t.size()) return false;
+    // from_chars also reads "inf" and "nan": no data base or data file value may be one.
+    if (!std::isfinite(v)) return false;
     value = v;
     return true;
 }

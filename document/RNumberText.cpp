@@ -131,16 +131,9 @@ bool parseReal(QStringView text, double& value)
     if (p < t.size() && (t[p] == u'+' || t[p] == u'-'))
         negative = t[p++] == u'-';
     const QStringView rest = t.mid(p);
-    if (rest.compare(QLatin1String("INF"), Qt::CaseInsensitive) == 0) {
-        value = negative ? -std::numeric_limits<double>::infinity()
-                         : std::numeric_limits<double>::infinity();
-        return true;
-    }
-    if (rest.compare(QLatin1String("NAN"), Qt::CaseInsensitive) == 0) {
-        value = std::numeric_limits<double>::quiet_NaN();
-        return true;
-    }
-    // digits [. digits] | . digits, then an optional exponent
+    // digits [. digits] | . digits, then an optional exponent. "INF" and "NAN", which the
+    // writer gives a value that is no number, are refused like any other word: no field of a
+    // document may hold one.
     qsizetype q = 0;
     int mantissaDigits = 0;
     while (q < rest.size() && rest[q].unicode() >= '0' && rest[q].unicode() <= '9') { ++q; ++mantissaDigits; }

@@ -1,6 +1,7 @@
 #include "results/RResultLineReader.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -164,9 +165,14 @@ bool resultToDouble(std::string_view text, double& value)
 {
     if (!stripPlus(text))
         return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
+    // from_chars also reads "inf" and "nan", which no run writes as a value.
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v,
         std::chars_format::general);
-    return ec == std::errc() && end == text.data() + text.size();
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
 }
 
 bool isBlankLine(std::string_view line)

@@ -184,11 +184,15 @@ bool parseReal(std::string_view item, double& value)
     if (ptr != item.data() + item.size())
         return false;
     if (ec == std::errc::result_out_of_range) {
-        // Underflow reads as 0 and overflow as infinity, as the platform conversion does.
+        // Underflow reads as 0, as the platform conversion does; overflow is refused below.
         v = std::strtod(std::string(item).c_str(), nullptr);
     } else if (ec != std::errc()) {
         return false;
     }
+    // "inf", "nan" and a number beyond the range are no value a run can use: the reader of
+    // every run file refuses them as it refuses a word.
+    if (!std::isfinite(v))
+        return false;
     value = v;
     return true;
 }

@@ -136,6 +136,8 @@ TEST(ChemistryInput, ElementBlockValuesAndErrors)
                                          "! Error...no atomic weight for element ZZ"}},
         {"ELEM /1.0/ H END SPEC X END", {"! Error...misplaced value.../"}},
         {"ELEM H/x/ END SPEC X END", {"! Error...SYNTAX ERROR, OR ILLEGAL VALUE"}},
+        {"ELEM H/nan/ END SPEC X END", {"! Error...SYNTAX ERROR, OR ILLEGAL VALUE"}},
+        {"ELEM H/-inf/ END SPEC X END", {"! Error...SYNTAX ERROR, OR ILLEGAL VALUE"}},
         {"ELEM\nSPEC H2\nEND\n", {"! Error...no atomic weight for element SPEC"}},
     };
     for (const Case& c : cases) {

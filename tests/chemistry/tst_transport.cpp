@@ -442,6 +442,14 @@ TEST(TransportFit, TransportDataErrors)
         EXPECT_TRUE(contains(chem->GetLogText(),
                              "             N2  1        97.53        3.621            0            0            0"));
     }
+    // A value that reads as infinity or NaN is refused like one that is no number.
+    for (const char* line : {"N2 1 97.53 inf 0 1.76 4\n", "N2 1 nan 3.621 0 1.76 4\n"}) {
+        TempFile tran(std::string(line) + "O2 1 107.4 3.458 0 1.6 3.8\n");
+        auto chem = makeChem("ELEM N O END\nSPEC N2 O2 END\n", dataPath("public_therm.dat"), tran.path());
+        ASSERT_EQ(chem->interpret(), 0);
+        EXPECT_EQ(chem->tranfit(), 1) << line;
+        EXPECT_TRUE(contains(chem->GetErrText(), "! ERROR READING FROM TRANSPORT DATA BASE")) << line;
+    }
     // Lines of separators only, as a spreadsheet writes an empty row, are blank lines: they
     // once read the first item of an empty split and crashed.
     for (const char* separators : {",", ",,,,", " , \t,", ", ! comment"}) {

@@ -118,15 +118,13 @@ TEST(NumberText, GeneralFormOfLabelledConstants)
         EXPECT_EQ(formatGeneral15(c.v), QString::fromLatin1(c.text)) << c.text;
 }
 
-TEST(NumberText, ParseAcceptsEveryRealTheWriterWrites)
+TEST(NumberText, ParseAcceptsEveryFiniteRealTheWriterWrites)
 {
     struct Case { const char* text; double v; };
     const Case cases[] = {
         {"  1.00000000000000E+00", 1.0}, {"-1.00000000000000E-100", -1.0E-100},
         {"0.5", 0.5}, {"1E-6", 1E-6}, {"1.5E20", 1.5E20}, {"5", 5}, {".5", 0.5},
         {"5.", 5.0}, {"+2e3", 2000}, {"4.94065645841247E-324", 4.94065645841247E-324},
-        {"INF", std::numeric_limits<double>::infinity()},
-        {"-INF", -std::numeric_limits<double>::infinity()},
         {" 1.0\t", 1.0},
     };
     for (const Case& c : cases) {
@@ -134,10 +132,10 @@ TEST(NumberText, ParseAcceptsEveryRealTheWriterWrites)
         ASSERT_TRUE(parseReal(QString::fromLatin1(c.text), v)) << c.text;
         EXPECT_EQ(v, c.v) << c.text;
     }
+    // The writer's "INF" and "NAN" are no values a document field may hold.
     double v = 0;
-    EXPECT_TRUE(parseReal("NAN", v));
-    EXPECT_TRUE(std::isnan(v));
-    for (const char* bad : {"", "abc", "1.0.0", "1,5", "1E", "E5", "1D5", "-", "1e999", "0x10"})
+    for (const char* bad : {"", "abc", "1.0.0", "1,5", "1E", "E5", "1D5", "-", "1e999", "0x10",
+                            "INF", "-INF", "NAN", "nan", "Infinity"})
         EXPECT_FALSE(parseReal(QString::fromLatin1(bad), v)) << bad;
 }
 

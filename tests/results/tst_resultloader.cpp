@@ -495,6 +495,7 @@ TEST(ResultFields, ConvertWholeItemsOnly)
         {"1.50000000000000E+00", true, 1.5}, {"+2", true, 2.0}, {"-0.25", true, -0.25},
         {"1e-300", true, 1e-300}, {"1.5D+00", false, 0}, {"1,5", false, 0}, {"", false, 0},
         {"--1", false, 0}, {"+-1", false, 0}, {"1e999", false, 0}, {"0x10", false, 0},
+        {"nan", false, 0}, {"-inf", false, 0}, {"INF", false, 0}, {"infinity", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

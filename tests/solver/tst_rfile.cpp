@@ -128,6 +128,13 @@ TEST(RFileWriters, NumberFormatsIgnoreLocaleAndFieldsNeverFuse)
     double v = 0;
     EXPECT_TRUE(parseReal("-1.25000000000000E+100", v));
     EXPECT_EQ(v, -1.25e100);
+    // Every run file refuses a value that is no finite number; an underflow reads as 0.
+    EXPECT_TRUE(parseReal("1E-400", v));
+    EXPECT_EQ(v, 0.0);
+    v = 7;
+    for (const char* bad : {"nan", "-nan", "NAN", "inf", "-inf", "Infinity", "1E400"})
+        EXPECT_FALSE(parseReal(bad, v)) << bad;
+    EXPECT_EQ(v, 7.0);
 }
 
 TEST(RFileErrors, MissingFileRaises)
