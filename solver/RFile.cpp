@@ -249,34 +249,86 @@ void FlushFile(RFile& file)
     }
 }
 
-std::string formatE(double value, int width, int precision, bool lowerCase)
+void appendE(std::string& out, double value, int width, int precision, bool lowerCase)
 {
     char buf[64];
-    std::string body;
+    char* end = buf;
     if (std::isnan(value)) {
-        body = std::signbit(value) ? "-NAN" : "NAN";
+        end = std::copy_n(std::signbit(value) ? "-NAN" : "NAN", std::signbit(value) ? 4 : 3, buf);
     } else if (std::isinf(value)) {
-        body = value < 0 ? "-INF" : "INF";
+        end = std::copy_n(value < 0 ? "-INF" : "INF", value < 0 ? 4 : 3, buf);
     } else {
         auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
                                        precision);
-        body.assign(buf, ec == std::errc() ? ptr : buf);
-        for (char& c : body)
-            if (c == 'e')
-                c = 'E';
+        end = ec == std::errc() ? ptr : buf;
+        // The exponent letter is the only letter a finite number has.
+        for (char* c = end - 1; c > buf; --c)
+            if (*c == 'e') {
+                *c = 'E';
+                break;
+            }
     }
     if (lowerCase)
-        for (char& c : body)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (static_cast<int>(body.size()) < width)
-        body.insert(0, static_cast<std::size_t>(width) - body.size(), ' ');
-    return body;
+        for (char* c = buf; c < end; ++c)
+            *c = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    const std::ptrdiff_t size = end - buf;
+    if (size < width)
+        out.append(static_cast<std::size_t>(width - size), ' ');
+    out.append(buf, static_cast<std::size_t>(size));
+}
+
+void appendField22(std::string& out, double value)
+{
+    const std::size_t start = out.size();
+    appendE(out, value, 22, 14);
+    if (out.size() - start >= 22 && out[start] != ' ')
+        out.insert(start, 1, ' ');
+}
+
+void appendInteger(std::string& out, long long value, int width)
+{
+    char buf[32];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    (void)ec; // 32 characters hold every long long
+    const std::ptrdiff_t size = ptr - buf;
+    if (size < width)
+        out.append(static_cast<std::size_t>(width - size), ' ');
+    out.append(buf, static_cast<std::size_t>(size));
+}
+
+std::string formatE(double value, int width, int precision, bool lowerCase)
+{
+    std::string s;
+    appendE(s, value, width, precision, lowerCase);
+    return s;
 }
 
 std::string formatField22(double value)
 {
-    std::string s = formatE(value, 22, 14);
-    if (s.size() >= 22 && s.front() != ' ')
-        s.insert(0, 1, ' ');
+    std::string s;
+    appendField22(s, value);
     return s;
+}
+
+namespace {
+// Collected text is handed to the stream in pieces of about this size.
+constexpr std::size_t kLineBlockBytes = std::size_t(1) << 20;
+} // namespace
+
+void RLineBlock::endLine()
+{
+    text_ += "\r\n";
+    if (text_.size() >= kLineBlockBytes) {
+        WriteText(file_, text_);
+        text_.clear();
+    }
+}
+
+void RLineBlock::flush()
+{
+    if (!text_.empty()) {
+        WriteText(file_, text_);
+        text_.clear();
+    }
+    FlushFile(file_);
 }

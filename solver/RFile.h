@@ -82,3 +82,25 @@ std::string formatE(double value, int width, int precision, bool lowerCase = fal
 // A value for a run of fixed 22-column fields: "%22.14E", with one extra blank before a value
 // that would fill all 22 columns, so that two neighbouring fields never fuse.
 std::string formatField22(double value);
+// The same appended to `out`, without a string of their own: for writers of many numbers.
+// Precision at most 30.
+void appendE(std::string& out, double value, int width, int precision, bool lowerCase = false);
+void appendField22(std::string& out, double value);
+// printf-style "%Wd".
+void appendInteger(std::string& out, long long value, int width = 0);
+
+// Collects the lines of a long listing and hands them to the file in large pieces, instead of
+// one stream write per line; what is collected reaches the file at the latest with flush().
+class RLineBlock {
+public:
+    explicit RLineBlock(RFile& file) : file_(file) {}
+    // The line being built; ended with endLine().
+    std::string& text() { return text_; }
+    void endLine();
+    // Writes what was collected and pushes it to the file (FlushFile).
+    void flush();
+
+private:
+    RFile& file_;
+    std::string text_;
+};

@@ -33,7 +33,7 @@ void RRazava::rstout(const double* values, int n, int np, const double* temporar
                 text.clear();
             }
         }
-        text += formatField22(LimitedValue(values[k]));
+        appendField22(text, LimitedValue(values[k]));
     }
     text += "\r\n";
     WriteText(f, text);

@@ -16,9 +16,13 @@ namespace {
 int gridOneCount(int np) { return (np + 1) / 2; }
 int gridTwoCount(int np) { return np / 2; }
 
-std::string pointLine(double x, double y, int attribute)
+void appendPointLine(std::string& line, double x, double y, int attribute)
 {
-    return formatE(x, 22, 14) + "," + formatE(y, 22, 14) + "," + std::to_string(attribute);
+    appendE(line, x, 22, 14);
+    line += ',';
+    appendE(line, y, 22, 14);
+    line += ',';
+    appendInteger(line, attribute);
 }
 
 std::string classLine(const std::vector<int>& attributes)
@@ -46,20 +50,16 @@ struct RecordValues {
             interpolate ? newValues[k] * weight + oldValues[k] * (1.0 - weight) : newValues[k];
         return RRazava::LimitedValue(v);
     }
-    std::string line(int p) const
+    void appendLine(std::string& s, int p) const
     {
-        std::string s;
         for (int i = 0; i < stride; ++i)
-            s += formatField22(at(p, i));
-        return s;
+            appendField22(s, at(p, i));
     }
     // The listed numbers are 1-based.
-    std::string line(int p, const std::vector<int>& numbers) const
+    void appendLine(std::string& s, int p, const std::vector<int>& numbers) const
     {
-        std::string s;
         for (int number : numbers)
-            s += formatField22(at(p, number - 1));
-        return s;
+            appendField22(s, at(p, number - 1));
     }
 };
 
@@ -130,29 +130,43 @@ void RRazava::WriteResultHeader()
                   g.subVariableCount, np, g.twoGrid,
                   g.twoGrid ? gridOneCount(np) : np / 2 + 1,
                   g.twoGrid ? gridTwoCount(np) : np / 2);
-    WriteLine(f, buf);
-    WriteLine(f, classLine(g.variableAttributes));
-    if (g.subVariableCount > 0)
-        WriteLine(f, classLine(g.subVariableAttributes));
+    RLineBlock block(f);
+    std::string& line = block.text();
+    line += buf;
+    block.endLine();
+    line += classLine(g.variableAttributes);
+    block.endLine();
+    if (g.subVariableCount > 0) {
+        line += classLine(g.subVariableAttributes);
+        block.endLine();
+    }
+    auto writePoint = [&](int p) {
+        appendPointLine(line, g.pointX[p], g.pointY[p], g.pointAttributes[p]);
+        block.endLine();
+    };
     if (g.twoGrid == 0) {
         for (int p = 0; p < np; ++p)
-            WriteLine(f, pointLine(g.pointX[p], g.pointY[p], g.pointAttributes[p]));
+            writePoint(p);
     } else {
         for (int first : {0, 1})
             for (int p = first; p < np; p += 2)
-                WriteLine(f, pointLine(g.pointX[p], g.pointY[p], g.pointAttributes[p]));
+                writePoint(p);
     }
     if (g.dimension == 2) {
-        WriteLine(f, std::to_string(triangleCount));
+        appendInteger(line, triangleCount);
+        block.endLine();
         for (int t = 0; t < triangleCount; ++t) {
-            std::snprintf(buf, sizeof buf, "%4d,%4d,%4d,%4d,%4d,%4d", triangleVertices[0][t],
-                          triangleVertices[1][t], triangleVertices[2][t],
-                          triangleNeighbours[0][t], triangleNeighbours[1][t],
-                          triangleNeighbours[2][t]);
-            WriteLine(f, buf);
+            // "%4d,%4d,%4d,%4d,%4d,%4d"
+            for (int i = 0; i < 6; ++i) {
+                if (i > 0)
+                    line += ',';
+                appendInteger(line, i < 3 ? triangleVertices[i][t] : triangleNeighbours[i - 3][t],
+                              4);
+            }
+            block.endLine();
         }
     }
-    FlushFile(f);
+    block.flush();
 }
 
 void RRazava::WriteNeighbourLines()
@@ -175,20 +189,27 @@ void RRazava::filout(double tOld, double tNew, const double* oldValues, const do
                      const double* subValues, int n, int np, int m, const double* pointX,
                      const double* pointY, double weight, int IPRT, int IPRN)
 {
-    RFile& f = gd->resultFile;
+    RLineBlock block(gd->resultFile);
+    std::string& line = block.text();
     const double th = tNew * weight + tOld * (1.0 - weight);
     const bool asNew = gd->FILEOUTTYPE == 1;
     if (m > 0) {
         const RecordValues sub{subValues, subValues, m, 1.0, false};
-        WriteLine(f, formatE(th, 22, 14));
-        for (int p = 0; p < np; ++p)
-            WriteLine(f, sub.line(p));
+        appendE(line, th, 22, 14);
+        block.endLine();
+        for (int p = 0; p < np; ++p) {
+            sub.appendLine(line, p);
+            block.endLine();
+        }
     }
     const RecordValues values{oldValues, newValues, n, weight, !asNew};
-    WriteLine(f, formatE(asNew ? tNew : th, 22, 14));
-    for (int p = 0; p < np; ++p)
-        WriteLine(f, values.line(p));
-    FlushFile(f);
+    appendE(line, asNew ? tNew : th, 22, 14);
+    block.endLine();
+    for (int p = 0; p < np; ++p) {
+        values.appendLine(line, p);
+        block.endLine();
+    }
+    block.flush();
     if (IPRT >= 10 && IPRN > 0)
         writeValueListing(gd->logFile, th, asNew ? tNew : th, values, subValues, n, np, m, pointX, pointY);
 }
@@ -199,26 +220,31 @@ void RRazava::filoutFVM(double tOld, double tNew, const double* oldValues,
                         int IPRN)
 {
     MORVGlobalData& g = *gd;
-    RFile& f = g.resultFile;
+    RLineBlock block(g.resultFile);
+    std::string& line = block.text();
     const double th = tNew * weight + tOld * (1.0 - weight);
     const bool asNew = g.FILEOUTTYPE == 1;
+    auto writeLines = [&](const RecordValues& v, int first, const std::vector<int>& numbers) {
+        for (int p = first; p < np; p += 2) {
+            v.appendLine(line, p, numbers);
+            block.endLine();
+        }
+    };
     if (m > 0) {
         const RecordValues sub{subValues, subValues, m, 1.0, false};
-        WriteLine(f, formatE(th, 22, 14));
+        appendE(line, th, 22, 14);
+        block.endLine();
         if (!g.pointSubVariableNumbers.empty())
-            for (int p = 0; p < np; p += 2)
-                WriteLine(f, sub.line(p, g.pointSubVariableNumbers));
+            writeLines(sub, 0, g.pointSubVariableNumbers);
         if (!g.cellSubVariableNumbers.empty())
-            for (int p = 1; p < np; p += 2)
-                WriteLine(f, sub.line(p, g.cellSubVariableNumbers));
+            writeLines(sub, 1, g.cellSubVariableNumbers);
     }
     const RecordValues values{oldValues, newValues, n, weight, !asNew};
-    WriteLine(f, formatE(asNew ? tNew : th, 22, 14));
-    for (int p = 0; p < np; p += 2)
-        WriteLine(f, values.line(p, g.pointVariableNumbers));
-    for (int p = 1; p < np; p += 2)
-        WriteLine(f, values.line(p, g.cellVariableNumbers));
-    FlushFile(f);
+    appendE(line, asNew ? tNew : th, 22, 14);
+    block.endLine();
+    writeLines(values, 0, g.pointVariableNumbers);
+    writeLines(values, 1, g.cellVariableNumbers);
+    block.flush();
     if (IPRT >= 10 && IPRN > 0)
         writeValueListing(gd->logFile, th, asNew ? tNew : th, values, subValues, n, np, m, pointX, pointY);
 }

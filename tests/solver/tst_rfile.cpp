@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
 namespace {
 
 struct ScratchFile {
@@ -135,6 +139,61 @@ TEST(RFileWriters, NumberFormatsIgnoreLocaleAndFieldsNeverFuse)
     for (const char* bad : {"nan", "-nan", "NAN", "inf", "-inf", "Infinity", "1E400"})
         EXPECT_FALSE(parseReal(bad, v)) << bad;
     EXPECT_EQ(v, 7.0);
+}
+
+// The appending formatters write what printf writes for the same format, after what the
+// string already holds; non-finite values read as the platform's upper-case words.
+TEST(RFileWriters, AppendedNumbersMatchPrintf)
+{
+    const double reals[] = {0.0, -0.0, 1.5, -2.5e-7, 123456789.125, 9.99999999999999999e99,
+                            -1.25e100, 1e-300, 4.9e-324, 1.7976931348623157e308, -0.1};
+    const struct {
+        int width, precision;
+    } formats[] = {{22, 14}, {12, 4}, {15, 7}, {11, 4}, {0, 3}};
+    for (double v : reals)
+        for (const auto& f : formats) {
+            char expected[80];
+            std::snprintf(expected, sizeof expected, "%*.*E", f.width, f.precision, v);
+            std::string s = "x";
+            appendE(s, v, f.width, f.precision);
+            EXPECT_EQ(s, std::string("x") + expected) << v;
+        }
+    const long long integers[] = {0, 7, -12, 1234, 12345, -12345, 2147483647LL, -9223372036854775807LL};
+    for (long long v : integers)
+        for (int width : {0, 4, 6}) {
+            char expected[40];
+            std::snprintf(expected, sizeof expected, "%*lld", width, v);
+            std::string s = ",";
+            appendInteger(s, v, width);
+            EXPECT_EQ(s, std::string(",") + expected) << v;
+        }
+    std::string s;
+    appendE(s, std::nan(""), 6, 2);
+    appendE(s, -std::numeric_limits<double>::infinity(), 6, 2, true);
+    EXPECT_EQ(s, "   NAN  -inf");
+}
+
+// Lines collected in a block reach the file whole and in order, also past the block's piece
+// size, at the latest when the block is flushed.
+TEST(RFileWriters, LineBlockWritesEveryLine)
+{
+    QTemporaryDir dir;
+    RFile f;
+    f.name = dir.path().toStdString() + "/block.txt";
+    StartFile(f, RFileEncoding::ansi, Eio::write, false);
+    std::string expected;
+    {
+        RLineBlock block(f);
+        for (int i = 0; i < 100000; ++i) {
+            const std::string line = std::to_string(i) + " of many lines of this listing";
+            block.text() += line;
+            block.endLine();
+            expected += line + "\r\n";
+        }
+        block.flush();
+        EXPECT_EQ(readAll(f.name), expected);
+    }
+    EndFile(f);
 }
 
 TEST(RFileErrors, MissingFileRaises)
