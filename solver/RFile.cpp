@@ -26,7 +26,7 @@ bool fillItems(RFile& file, bool forReal)
                     c = 'E';
             }
         }
-        splitCommaTextInto(line, file.items);
+        splitCommaTextInPlace(line, file.items);
         file.next = 0;
         if (!file.items.empty())
             return true;
@@ -35,7 +35,7 @@ bool fillItems(RFile& file, bool forReal)
 }
 
 // Shared procedure of the readers: the next item, or nullptr at end of file.
-const std::string* nextItem(RFile& file, bool forReal)
+const std::string_view* nextItem(RFile& file, bool forReal)
 {
     if (file.next >= file.items.size()) {
         if (!file.reader || !fillItems(file, forReal))
@@ -46,65 +46,61 @@ const std::string* nextItem(RFile& file, bool forReal)
 
 } // namespace
 
-void splitCommaTextInto(std::string_view line, std::vector<std::string>& items)
+void splitCommaTextInPlace(std::string& line, std::vector<std::string_view>& items)
 {
-    // The strings already in `items` are overwritten in place, so that a reader splitting line
-    // after line keeps their storage instead of allocating each item anew.
-    std::size_t count = 0;
-    auto nextSlot = [&]() -> std::string& {
-        if (count == items.size())
-            items.emplace_back();
-        std::string& slot = items[count++];
-        slot.clear();
-        return slot;
-    };
+    // A quoted item is unquoted within the line's own storage: what is written never passes
+    // what is read, so the text still to be split is left as it was.
+    items.clear();
     std::size_t p = 0;
     const std::size_t n = line.size();
-    auto at = [&](std::size_t i) { return i < n ? line[i] : '\0'; };
-    while (p < n && isBlank(line[p]))
+    char* text = line.data();
+    auto at = [&](std::size_t i) { return i < n ? text[i] : '\0'; };
+    while (p < n && isBlank(text[p]))
         ++p;
     while (p < n) {
-        std::string& item = nextSlot();
-        if (line[p] == '"') {
+        if (text[p] == '"') {
             ++p;
+            const std::size_t start = p;
+            std::size_t w = p;
             while (p < n) {
-                if (line[p] == '"') {
+                if (text[p] == '"') {
                     if (at(p + 1) == '"') {
-                        item += '"';
+                        text[w++] = '"';
                         p += 2;
                         continue;
                     }
                     ++p;
                     break;
                 }
-                item += line[p++];
+                text[w++] = text[p++];
             }
+            items.emplace_back(text + start, w - start);
         } else {
             const std::size_t start = p;
-            while (p < n && !isBlank(line[p]) && line[p] != ',' && line[p] != '\0')
+            while (p < n && !isBlank(text[p]) && text[p] != ',' && text[p] != '\0')
                 ++p;
-            item.assign(line.substr(start, p - start));
+            items.emplace_back(text + start, p - start);
         }
-        while (p < n && isBlank(line[p]))
+        while (p < n && isBlank(text[p]))
             ++p;
         if (at(p) == ',') {
             if (p + 1 >= n)
-                nextSlot();
+                items.emplace_back(); // a trailing comma ends with an empty item
             do
                 ++p;
-            while (p < n && isBlank(line[p]));
+            while (p < n && isBlank(text[p]));
         } else if (at(p) == '\0' && p < n) {
             break; // an embedded NUL ends the text
         }
     }
-    items.resize(count);
 }
 
 std::vector<std::string> splitCommaText(std::string_view line)
 {
-    std::vector<std::string> items;
-    splitCommaTextInto(line, items);
-    return items;
+    std::string copy(line);
+    std::vector<std::string_view> views;
+    splitCommaTextInPlace(copy, views);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 void StartFile(RFile& file, RFileEncoding encoding, Eio mode, bool append)
@@ -199,7 +195,7 @@ bool parseReal(std::string_view item, double& value)
 
 int ReadOneInteger(RFile& file, int& value)
 {
-    const std::string* item = nextItem(file, false);
+    const std::string_view* item = nextItem(file, false);
     if (!item)
         return 2;
     return parseInteger(*item, value) ? 0 : 1;
@@ -207,7 +203,7 @@ int ReadOneInteger(RFile& file, int& value)
 
 int ReadOneFloat(RFile& file, double& value)
 {
-    const std::string* item = nextItem(file, true);
+    const std::string_view* item = nextItem(file, true);
     if (!item)
         return 2;
     return parseReal(*item, value) ? 0 : 1;

@@ -31,11 +31,11 @@ struct RFile {
     RFileEncoding encoding = RFileEncoding::ansi;
     std::unique_ptr<std::ifstream> reader; // open for reading
     std::unique_ptr<std::ofstream> writer; // open for writing
-    std::vector<std::string> items;        // items of the line being read
+    std::vector<std::string_view> items;   // items of the line being read, in lineBuffer
     std::size_t next = 0;                  // next unread item
     Eio mode = Eio::read;
     long lineNumber = 0;                   // lines read so far (for messages)
-    std::string lineBuffer;                // the line being split, kept for its storage
+    std::string lineBuffer;                // the line being read, its items unquoted in place
 
     bool isOpen() const { return reader || writer; }
 };
@@ -44,8 +44,9 @@ struct RFile {
 // blanks beside a comma are no item, two commas in a row give an empty item, a trailing comma
 // gives an empty item, a double-quoted item is taken whole (inner "" is one quote).
 std::vector<std::string> splitCommaText(std::string_view line);
-// The same into `items`, whose strings are reused.
-void splitCommaTextInto(std::string_view line, std::vector<std::string>& items);
+// The same without copies: quoted items are unquoted within `line`, and the items are views of
+// it (valid while `line` is neither changed nor destroyed).
+void splitCommaTextInPlace(std::string& line, std::vector<std::string_view>& items);
 
 // Opens the file named by the record; an open stream is closed first. Write mode replaces the
 // file (or appends when `append`); a UTF-8 file that starts empty gets the byte-order mark.
