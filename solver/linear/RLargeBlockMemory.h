@@ -4,7 +4,7 @@
 // A numeric factorisation of a plane mesh's Jacobian allocates its factors afresh every time,
 // tens to hundreds of megabytes that the kernel hands out and zeroes one 4 KiB page at a time
 // on first touch: at 1e5 points half of a run's page faults, and a good part of each
-// factorisation's time, came from there. Blocks of several megabytes are therefore advised to
+// factorisation's time, came from there. Blocks of tens of megabytes are therefore advised to
 // the kernel as candidates for transparent huge pages before they are touched; nothing else
 // about the allocation changes (the same malloc, calloc, realloc and free underneath, so the
 // factors and every result are the same).
@@ -17,5 +17,5 @@
 void adviseLargeBlocksOfSparseLU();
 
 // Advises the whole 2 MiB pages inside [p, p + bytes) as huge-page candidates when the block
-// is large (4 MiB or more). Meant for memory not yet touched; harmless on touched memory.
+// is large (32 MiB or more). Meant for memory not yet touched; harmless on touched memory.
 void adviseLargeBlock(void* p, std::size_t bytes);
