@@ -9,7 +9,14 @@
 // result and log writing (the rest of the run), commit. It then runs the same document once as
 // a whole process, `morv_headless run`, and reports its wall time and peak memory.
 // BM_HeatSteps2D times the transient run (engine built, then SolveEquation) and reports the
-// time per step and per step and point, with its assembly and linear-solver shares.
+// time per step and per step and point, with its assembly and linear-solver shares and the
+// numeric factorisations made and spared per step.
+//
+// BM_SideBySide2D runs the steady square as a whole process in pairs with a finite-element
+// code solving Poisson's equation with the same boundary values on the unit square, n divisions
+// a side, P1 elements and its sparse direct solver, with about as many nodes as our run has
+// points: FreeFem++, when it is on the PATH (skipped otherwise; it is never a build or test
+// dependency). Medians of MORV_BENCH_PAIRS pairs (default 5), and their ratio.
 //
 // The meshes are made once per size by `morv_headless mesh` in a child process; set
 // MORV_BENCH_DIR to a folder to keep them between runs (the 1e6 mesh takes a minute).
@@ -21,13 +28,16 @@
 #include "solver/RunEvent.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -271,7 +281,7 @@ void BM_HeatSteps2D(benchmark::State& state)
         state.SkipWithError("the heat problem could not be made");
         return;
     }
-    double assembly = 0, linear = 0;
+    double assembly = 0, linear = 0, factorisations = 0, reused = 0;
     int points = 0;
     for (auto _ : state) {
         RunEvent event(data);
@@ -293,6 +303,10 @@ void BM_HeatSteps2D(benchmark::State& state)
         points = g.pointCount;
         assembly += engine->phaseTimes.assembly;
         linear += engine->phaseTimes.linearSolve;
+        if (engine->sparseSolver) {
+            factorisations += engine->sparseSolver->factorisationCount();
+            reused += engine->sparseSolver->reusedFactorisationCount();
+        }
     }
     // The run also solves its start level once: about 21 levels, counted as the 20 steps.
     const double n = static_cast<double>(state.iterations());
@@ -304,11 +318,106 @@ void BM_HeatSteps2D(benchmark::State& state)
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["assembly_per_step_s"] = assembly / n / HeatSteps;
     state.counters["linear_per_step_s"] = linear / n / HeatSteps;
+    state.counters["factorisations_per_step"] = factorisations / n / HeatSteps;
+    state.counters["reused_per_step"] = reused / n / HeatSteps;
 }
 BENCHMARK(BM_HeatSteps2D)
     ->Arg(92)
     ->Arg(291)
     ->Arg(920)
+    ->ArgName("divisions")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+// The grid point count of a committed result (the fifth item of its first line), 0 if unread.
+int resultPointCount(const std::string& document)
+{
+    std::ifstream in(document.substr(0, document.size() - 4) + ".MVO3", std::ios::binary);
+    std::string line;
+    std::getline(in, line);
+    int fields[5] = {0, 0, 0, 0, 0};
+    return std::sscanf(line.c_str(), "%d,%d,%d,%d,%d", &fields[0], &fields[1], &fields[2],
+                       &fields[3], &fields[4]) == 5
+               ? fields[4]
+               : 0;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t k = v.size() / 2;
+    return v.empty() ? 0.0 : v.size() % 2 ? v[k] : 0.5 * (v[k - 1] + v[k]);
+}
+
+void BM_SideBySide2D(benchmark::State& state)
+{
+    const std::string peer = QStandardPaths::findExecutable(QStringLiteral("FreeFem++")).toStdString();
+    if (peer.empty()) {
+        state.SkipWithError("FreeFem++ is not on the PATH");
+        return;
+    }
+    const std::string document = meshedSquare(static_cast<int>(state.range(0)));
+    if (document.empty()) {
+        state.SkipWithError("the square could not be meshed");
+        return;
+    }
+    const std::string script = (workFolder() + QStringLiteral("/poisson.edp")).toStdString();
+    std::ofstream(script, std::ios::binary)
+        << "// Poisson's equation on the unit square, n divisions a side (the last argument),\n"
+           "// P1 elements, the sparse direct solver.\n"
+           "int n = atoi(ARGV[ARGV.n - 1]);\n"
+           "mesh Th = square(n, n);\n"
+           "fespace Vh(Th, P1);\n"
+           "Vh u, v;\n"
+           "solve Poisson(u, v, solver = sparsesolver)\n"
+           "    = int2d(Th)(dx(u) * dx(v) + dy(u) * dy(v))\n"
+           "    + on(1, 2, 3, 4, u = x^2 - y^2 + x*y);\n";
+    const int pairs = std::max(1, std::atoi(qgetenv("MORV_BENCH_PAIRS").isEmpty()
+                                                ? "5"
+                                                : qgetenv("MORV_BENCH_PAIRS").constData()));
+    std::vector<double> ours, oursCpu, theirs, theirsCpu;
+    double oursPeak = 0, theirsPeak = 0;
+    int points = 0, divisions = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < pairs; ++i) {
+            const HeadlessChildRun a = runHeadless({"run", document});
+            if (a.status != 0) {
+                state.SkipWithError("morv_headless run did not end with status 0");
+                return;
+            }
+            if (points == 0) {
+                points = resultPointCount(document);
+                divisions = static_cast<int>(std::lround(std::sqrt(double(points)))) - 1;
+            }
+            const HeadlessChildRun b =
+                runChild({peer, "-nw", "-ne", script, std::to_string(divisions)});
+            if (b.status != 0) {
+                state.SkipWithError("FreeFem++ did not end with status 0");
+                return;
+            }
+            ours.push_back(a.seconds);
+            oursCpu.push_back(a.cpuSeconds);
+            theirs.push_back(b.seconds);
+            theirsCpu.push_back(b.cpuSeconds);
+            oursPeak = std::max(oursPeak, a.peakMiB);
+            theirsPeak = std::max(theirsPeak, b.peakMiB);
+        }
+        state.SetIterationTime(median(ours));
+    }
+    state.counters["points"] = points;
+    state.counters["peer_nodes"] = (divisions + 1.0) * (divisions + 1.0);
+    state.counters["ours_s"] = median(ours);
+    state.counters["peer_s"] = median(theirs);
+    state.counters["ratio"] = median(ours) / median(theirs);
+    state.counters["ours_cpu_s"] = median(oursCpu);
+    state.counters["peer_cpu_s"] = median(theirsCpu);
+    state.counters["ours_peak_MiB"] = oursPeak;
+    state.counters["peer_peak_MiB"] = theirsPeak;
+}
+BENCHMARK(BM_SideBySide2D)
+    ->Arg(92)
+    ->Arg(291)
     ->ArgName("divisions")
     ->Iterations(1)
     ->UseManualTime()
