@@ -70,6 +70,17 @@ public:
     static constexpr long long kFlipBudgetBase = 100000;
     static constexpr long long kFlipBudgetPerTriangle = 10;
     static constexpr long long kFlipBudgetPairsCap = 30000000;
+    // The flip test's margin: a far vertex must lie inside the circle shrunk to kCircleShrink
+    // of its squared radius; for a nearly flat triangle, whose circle is huge, inside by
+    // (1 - kCircleShrink) times kFlatCapFactor times the squared longest side is enough.
+    static constexpr double kCircleShrink = 0.99999;
+    static constexpr double kFlatCapFactor = 100.0;
+    // Which flip test searchPoint applies: the far vertex inside the near triangle's circle by
+    // the margin (while the rough mesh is built); that, or either far vertex inside the other
+    // side's circle when a nearly flat triangle is involved (once the domain is meshed); or
+    // either far vertex inside the other side's circle (the last pass over a finished mesh).
+    enum class FlipRule { OneSide, FlatBothSides, BothSides };
+    FlipRule flipRule = FlipRule::OneSide;
 
     // Spatial indexes and the ordered quality sequence. They change no result; off, every
     // lookup is the plain scan (used by the differential tests).
@@ -85,6 +96,10 @@ public:
     void changeTriangleSeq(int oldT, int newT);
     void searchPoint(int vertex, int t, int& d, int& n) const;
     void swapTriangle();
+    // Flips every free edge of the mesh that fails the circle test from either side, until
+    // none does.
+    void flipFailingEdges();
+
     // The triangles that have a split edge, in ascending quality (the worst first).
     std::vector<int> triangleSeq() const;
     int triangleSeqSize() const;
@@ -147,6 +162,8 @@ private:
     // Rates t again after its shape changed: as unrate before the change and rate after.
     void rerate(int t);
     void pushFlip(int t);
+    bool edgeFailsCircleTest(const RGridPoint& A, const RGridPoint& B, const RGridPoint& C,
+                             const RGridPoint& D) const;
     void flipEdge(int t, int vertexPos);
     int lookupRegion(double x, double y, int region);
     void clearMesh();

@@ -432,34 +432,72 @@ void RDelaunay::searchPoint(int vertex, int t, int& d, int& n) const
     const RGridPoint& B = m.gridPoints[T.vertices[(vertex + 1) % 3]];
     const RGridPoint& C = m.gridPoints[T.vertices[(vertex + 2) % 3]];
     const RGridPoint& D = m.gridPoints[d];
-    const double o = (C.x - B.x) * (A.y - B.y) - (C.y - B.y) * (A.x - B.x);
-    if (o != 0.0) {
-        const double cb2 = (C.x - B.x) * (C.x - B.x) + (C.y - B.y) * (C.y - B.y);
-        const double ab2 = (A.x - B.x) * (A.x - B.x) + (A.y - B.y) * (A.y - B.y);
-        const double ux = (0.5 / o) * (cb2 * (A.y - B.y) - (C.y - B.y) * ab2);
-        const double uy = (0.5 / o) * (ab2 * (C.x - B.x) - cb2 * (A.x - B.x));
-        const double ex = D.x - B.x - ux, ey = D.y - B.y - uy;
-        if (ex * ex + ey * ey > 0.99999 * (ux * ux + uy * uy)) {
-            d = -1;
-            return;
-        }
-    }
-    // The test above rounds, most of all for a thin triangle, and may then ask for a flip that
-    // folds the mesh or that the test from the other side of the edge asks to undo: two
-    // triangles flipped back and forth for ever. A flip is made only when both triangles it
-    // makes have area, and, unless it replaces a triangle without area, when D lies inside the
-    // circle through A, B and C exactly. That sign is the same from both sides of the edge, so
-    // no flip is ever undone and every cascade ends.
-    const bool makesValidTriangles = exactOrientation(B.x, B.y, D.x, D.y, A.x, A.y) > 0
-                                     && exactOrientation(D.x, D.y, C.x, C.y, A.x, A.y) > 0;
-    if (!makesValidTriangles) {
+    // A triangle without area (or folded) is always replaced; otherwise the circle test
+    // decides. Either way a flip is made only when both triangles it makes have area, so it
+    // never folds the mesh.
+    int side = orientationEstimate(A.x, A.y, B.x, B.y, C.x, C.y);
+    if (side == 0)
+        side = exactOrientation(A.x, A.y, B.x, B.y, C.x, C.y);
+    const bool wanted = side <= 0 || edgeFailsCircleTest(A, B, C, D);
+    if (!wanted || exactOrientation(B.x, B.y, D.x, D.y, A.x, A.y) <= 0
+        || exactOrientation(D.x, D.y, C.x, C.y, A.x, A.y) <= 0)
         d = -1;
-        return;
+}
+
+bool RDelaunay::edgeFailsCircleTest(const RGridPoint& A, const RGridPoint& B, const RGridPoint& C,
+                                    const RGridPoint& D) const
+{
+    // A, B, C turn counterclockwise. Mostly D lies clearly outside the circle, and then no
+    // test below asks for a flip.
+    double bound;
+    if (inCircleEstimate(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y, bound) < -bound)
+        return false;
+    // Every test below is evaluated exactly, and each asks for D (or A) inside the circle by a
+    // margin, which implies inside exactly. That sign is the same from both sides of the edge,
+    // so an edge flipped away never comes back and every cascade ends.
+    //
+    // The margin keeps a fourth point on or very near the circle from causing a flip: D must
+    // lie inside the circle through A, B and C shrunk to 0.99999 of its squared radius. For a
+    // nearly flat triangle that radius is huge, and so is the margin: no point ever counts as
+    // inside, and the flat triangle stays. So once the domain is meshed, an edge of a nearly
+    // flat triangle (on either side) is flipped when either far vertex lies inside the other
+    // side's circle by a margin of no more than 0.001 of the squared longest side; and the
+    // last pass over the finished mesh flips every edge that fails from either side, so that
+    // every free edge passes the test from both sides.
+    if (flipRule != FlipRule::BothSides
+        && exactInShrunkCircle(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y, kCircleShrink) > 0)
+        return true;
+    if (flipRule == FlipRule::OneSide)
+        return false;
+    // The far side's triangle D, C, B; one without area is always replaced.
+    if (exactOrientation(D.x, D.y, C.x, C.y, B.x, B.y) <= 0)
+        return true;
+    auto sq = [](const RGridPoint& p, const RGridPoint& q) {
+        return (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y);
+    };
+    const double ab = sq(A, B), bc = sq(B, C), ca = sq(C, A), bd = sq(B, D), cd = sq(C, D);
+    const double cap = kFlatCapFactor * std::max({ab, bc, ca, bd, cd});
+    if (flipRule == FlipRule::FlatBothSides) {
+        // Nearly flat: the squared circumradius (the product of the squared sides over four
+        // times the squared orientation) exceeds the cap.
+        const double oT = (B.x - A.x) * (C.y - A.y) - (B.y - A.y) * (C.x - A.x);
+        const double oU = (C.x - D.x) * (B.y - D.y) - (C.y - D.y) * (B.x - D.x);
+        if (!(ab * bc * ca > 4 * oT * oT * cap) && !(bc * cd * bd > 4 * oU * oU * cap))
+            return false;
     }
-    if (o == 0.0 || exactOrientation(A.x, A.y, B.x, B.y, C.x, C.y) <= 0)
-        return;
-    if (exactInCircle(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y) <= 0)
-        d = -1;
+    return exactInCircleByMargin(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y, kCircleShrink, cap)
+           || exactInCircleByMargin(D.x, D.y, C.x, C.y, B.x, B.y, A.x, A.y, kCircleShrink, cap);
+}
+
+void RDelaunay::flipFailingEdges()
+{
+    const FlipRule kept = flipRule;
+    flipRule = FlipRule::BothSides;
+    flipCount = 0;
+    for (int t = int(mesh->triangles.size()) - 1; t >= 0; --t)
+        pushFlip(t);
+    swapTriangle();
+    flipRule = kept;
 }
 
 void RDelaunay::flipEdge(int t, int i)

@@ -71,6 +71,7 @@ void RDelaunay::clearMesh()
     flipTotal = 0;
     failed = false;
     domainMeshed = false;
+    flipRule = FlipRule::OneSide;
 }
 
 void RDelaunay::linkNextTriangle(int t)
@@ -573,6 +574,7 @@ void RDelaunay::roughMesh()
     }
     removeOuterTriangle();
     domainMeshed = true;
+    flipRule = FlipRule::FlatBothSides;
     if (cancel.load(std::memory_order_acquire))
         return;
     setProgressPosition(4);

@@ -65,6 +65,8 @@ bool RDelaunay::generate()
                 smallMesh_type3();
             break;
         }
+        if (!stopped())
+            flipFailingEdges();
         // A cancelled mesh is discarded, so it gets no rings either.
         if (!stopped() && !finishedMeshIsSound())
             failed = true;

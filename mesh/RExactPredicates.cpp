@@ -162,27 +162,11 @@ int exactOrientation(double ax, double ay, double bx, double by, double cx, doub
     return 0;
 }
 
-int exactInCircle(double ax, double ay, double bx, double by, double cx, double cy, double dx,
-                  double dy)
+namespace {
+// The in-circle determinant of a, b, c, d without rounding.
+Expansion exactInCircleValue(double ax, double ay, double bx, double by, double cx, double cy,
+                             double dx, double dy)
 {
-    const double adx = ax - dx, ady = ay - dy;
-    const double bdx = bx - dx, bdy = by - dy;
-    const double cdx = cx - dx, cdy = cy - dy;
-    const double bdxcdy = bdx * cdy, cdxbdy = cdx * bdy;
-    const double cdxady = cdx * ady, adxcdy = adx * cdy;
-    const double adxbdy = adx * bdy, bdxady = bdx * ady;
-    const double alift = adx * adx + ady * ady;
-    const double blift = bdx * bdx + bdy * bdy;
-    const double clift = cdx * cdx + cdy * cdy;
-    const double det = alift * (bdxcdy - cdxbdy) + blift * (cdxady - adxcdy)
-                       + clift * (adxbdy - bdxady);
-    const double permanent = (std::fabs(bdxcdy) + std::fabs(cdxbdy)) * alift
-                             + (std::fabs(cdxady) + std::fabs(adxcdy)) * blift
-                             + (std::fabs(adxbdy) + std::fabs(bdxady)) * clift;
-    const double bound = kInCircleBound * permanent;
-    if (det > bound || -det > bound)
-        return signOf(det);
-
     const Expansion eadx = difference(ax, dx), eady = difference(ay, dy);
     const Expansion ebdx = difference(bx, dx), ebdy = difference(by, dy);
     const Expansion ecdx = difference(cx, dx), ecdy = difference(cy, dy);
@@ -196,5 +180,88 @@ int exactInCircle(double ax, double ay, double bx, double by, double cx, double 
     Expansion exact = product(lift(eadx, eady), cross(ebdx, ebdy, ecdx, ecdy));
     exact = sum(std::move(exact), product(lift(ebdx, ebdy), cross(ecdx, ecdy, eadx, eady)));
     exact = sum(std::move(exact), product(lift(ecdx, ecdy), cross(eadx, eady, ebdx, ebdy)));
-    return signOf(exact);
+    return exact;
+}
+
+// The in-circle determinant in floating point and the bound of its rounding error.
+double inCircleFiltered(double ax, double ay, double bx, double by, double cx, double cy,
+                        double dx, double dy, double& bound)
+{
+    return inCircleEstimate(ax, ay, bx, by, cx, cy, dx, dy, bound);
+}
+} // namespace
+
+int exactInCircle(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                  double dy)
+{
+    double bound;
+    const double det = inCircleFiltered(ax, ay, bx, by, cx, cy, dx, dy, bound);
+    if (det > bound || -det > bound)
+        return signOf(det);
+    return signOf(exactInCircleValue(ax, ay, bx, by, cx, cy, dx, dy));
+}
+
+int exactInShrunkCircle(double ax, double ay, double bx, double by, double cx, double cy,
+                        double dx, double dy, double shrink)
+{
+    // The power of d about the circle is -I / o and the squared radius is
+    // |ab|^2 |bc|^2 |ca|^2 / (4 o^2); d lies inside the shrunk circle when its power is below
+    // -(1 - shrink) times the squared radius, that is when 4 I o > (1 - shrink) times the
+    // product of the squared sides (o > 0).
+    const double k = 1.0 - shrink;
+    double inBound;
+    const double in = inCircleFiltered(ax, ay, bx, by, cx, cy, dx, dy, inBound);
+    const double left = (bx - ax) * (cy - ay), right = (by - ay) * (cx - ax);
+    const double o = left - right;
+    const double oBound = kOrientationBound * (std::fabs(left) + std::fabs(right));
+    auto sq = [](double x, double y) { return x * x + y * y; };
+    const double sides = sq(bx - ax, by - ay) * sq(cx - bx, cy - by) * sq(ax - cx, ay - cy);
+    const double lhs = 4.0 * in * o;
+    const double rhs = k * sides;
+    const double value = lhs - rhs;
+    // Each squared side is off by a few units in the last place, their product by some 30.
+    const double bound = 4.0 * (std::fabs(in) * oBound + std::fabs(o) * inBound + inBound * oBound)
+                         + 64.0 * kEpsilon * (std::fabs(lhs) + std::fabs(rhs));
+    if (value > bound || -value > bound)
+        return signOf(value);
+
+    const Expansion eab = sum(product(difference(bx, ax), difference(bx, ax)),
+                              product(difference(by, ay), difference(by, ay)));
+    const Expansion ebc = sum(product(difference(cx, bx), difference(cx, bx)),
+                              product(difference(cy, by), difference(cy, by)));
+    const Expansion eca = sum(product(difference(ax, cx), difference(ax, cx)),
+                              product(difference(ay, cy), difference(ay, cy)));
+    const Expansion orientation =
+        sum(product(difference(bx, ax), difference(cy, ay)),
+            negated(product(difference(by, ay), difference(cx, ax))));
+    const Expansion inCircle = exactInCircleValue(ax, ay, bx, by, cx, cy, dx, dy);
+    const Expansion exactLhs = scaled(product(inCircle, orientation), 4.0);
+    const Expansion exactRhs = scaled(product(product(eab, ebc), eca), k);
+    return signOf(sum(exactLhs, negated(exactRhs)));
+}
+
+bool exactInCircleByMargin(double ax, double ay, double bx, double by, double cx, double cy,
+                           double dx, double dy, double shrink, double capSquared)
+{
+    if (exactInShrunkCircle(ax, ay, bx, by, cx, cy, dx, dy, shrink) > 0)
+        return true;
+    if (!(capSquared < 1e300))
+        return false;
+    // Otherwise inside by the capped margin: I / o > (1 - shrink) capSquared, that is
+    // I - kc o > 0 with kc = (1 - shrink) capSquared (taken as rounded: it only sets the margin).
+    const double kc = (1.0 - shrink) * capSquared;
+    double inBound;
+    const double in = inCircleFiltered(ax, ay, bx, by, cx, cy, dx, dy, inBound);
+    const double left = (bx - ax) * (cy - ay), right = (by - ay) * (cx - ax);
+    const double o = left - right;
+    const double oBound = kOrientationBound * (std::fabs(left) + std::fabs(right));
+    const double value = in - kc * o;
+    const double bound = inBound + kc * oBound + 4.0 * kEpsilon * (std::fabs(in) + std::fabs(kc * o));
+    if (value > bound || -value > bound)
+        return value > 0;
+    const Expansion orientation =
+        sum(product(difference(bx, ax), difference(cy, ay)),
+            negated(product(difference(by, ay), difference(cx, ax))));
+    const Expansion inCircle = exactInCircleValue(ax, ay, bx, by, cx, cy, dx, dy);
+    return signOf(sum(inCircle, negated(scaled(orientation, kc)))) > 0;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -100,4 +101,67 @@ TEST(ExactPredicates, InCircleOfNearlyCocircularPoints)
     EXPECT_GT(counts[0], 100);
     EXPECT_GT(counts[1], 100);
     EXPECT_GT(counts[2], 100);
+}
+
+namespace {
+// 16 I o - |ab|^2 |bc|^2 |ca|^2 for integer points: d inside the circle of a, b, c shrunk to
+// 3/4 of its squared radius when positive (a, b, c counterclockwise).
+__int128 shrunkByQuarterOfIntegers(long long ax, long long ay, long long bx, long long by,
+                                   long long cx, long long cy, long long dx, long long dy,
+                                   __int128& in, __int128& o)
+{
+    const __int128 adx = ax - dx, ady = ay - dy, bdx = bx - dx, bdy = by - dy, cdx = cx - dx,
+                   cdy = cy - dy;
+    in = (adx * adx + ady * ady) * (bdx * cdy - cdx * bdy)
+         + (bdx * bdx + bdy * bdy) * (cdx * ady - adx * cdy)
+         + (cdx * cdx + cdy * cdy) * (adx * bdy - bdx * ady);
+    o = __int128(bx - ax) * (cy - ay) - __int128(by - ay) * (cx - ax);
+    auto sq = [](__int128 x, __int128 y) { return x * x + y * y; };
+    const __int128 sides = sq(bx - ax, by - ay) * sq(cx - bx, cy - by) * sq(ax - cx, ay - cy);
+    return 16 * in * o - sides;
+}
+} // namespace
+
+// The circle test with a margin: inside the circle shrunk about its centre, and inside by a
+// margin capped for a flat triangle, against 128-bit integers; points on the shrunk circle
+// itself and one unit in the last place off it.
+TEST(ExactPredicates, InsideTheCircleByAMargin)
+{
+    // The circle x^2 + y^2 = 25 shrunk to 9/16 of its squared radius passes through (3.75, 0).
+    const double on = 3.75;
+    EXPECT_EQ(exactInShrunkCircle(5, 0, 0, 5, -3, -4, on, 0, 0.5625), 0);
+    EXPECT_EQ(exactInShrunkCircle(5, 0, 0, 5, -3, -4, std::nextafter(on, 0.0), 0, 0.5625), 1);
+    EXPECT_EQ(exactInShrunkCircle(5, 0, 0, 5, -3, -4, std::nextafter(on, 9.0), 0, 0.5625), -1);
+    // Far from the origin the differences of the coordinates are no longer exact in doubles.
+    const double far = 1 << 26;
+    EXPECT_EQ(exactInShrunkCircle(far + 5, far, far, far + 5, far - 3, far - 4, far + on, far,
+                                  0.5625),
+              0);
+
+    // A grid of points d around the circle through (0, 0), (8, 0) and (0, 6) shrunk to 3/4,
+    // moved far off the origin, with and without a cap of the margin.
+    const long long offset = 1LL << 24;
+    int counts[3] = {0, 0, 0}; // no integer point lies on this shrunk circle
+    for (long long x = -2; x <= 10; ++x)
+        for (long long y = -3; y <= 9; ++y) {
+            __int128 in, o;
+            const long long X = offset + x, Y = offset + y, A = offset, B = offset + 8,
+                            C = offset + 6;
+            const __int128 value = shrunkByQuarterOfIntegers(A, A, B, A, A, C, X, Y, in, o);
+            const int expected = value > 0 ? 1 : value < 0 ? -1 : 0;
+            const double fx = double(X), fy = double(Y);
+            ASSERT_EQ(exactInShrunkCircle(double(A), double(A), double(B), double(A), double(A),
+                                          double(C), fx, fy, 0.75),
+                      expected)
+                << x << ' ' << y;
+            ++counts[expected + 1];
+            // Capped at 8: inside as well when I - (1/4)(8) o > 0.
+            const bool capped = expected > 0 || in - 2 * o > 0;
+            ASSERT_EQ(exactInCircleByMargin(double(A), double(A), double(B), double(A), double(A),
+                                            double(C), fx, fy, 0.75, 8.0),
+                      capped)
+                << x << ' ' << y;
+        }
+    EXPECT_GT(counts[0], 10);
+    EXPECT_GT(counts[2], 10);
 }

@@ -596,6 +596,33 @@ TEST(Kernel, FlipTestNeverFoldsTheMesh)
     }
 }
 
+// Fault guarded: the margin of the flip test is a share of the squared circumradius, which for a
+// nearly flat triangle is so large that no point counts as inside: a node placed almost on an
+// edge made a flat triangle that was never flipped away. Once the domain is meshed, an edge of
+// a flat triangle is flipped when either far vertex lies inside the other side's circle.
+TEST(Kernel, FlatTriangleIsFlippedAway)
+{
+    // A lies 1e-9 above the edge B-C; D lies well below it, inside the huge circle through A,
+    // B and C but not inside it shrunk to 0.99999 of its squared radius. Seen from D's side,
+    // A lies deep inside the circle through D, C and B, so that side asks for the flip under
+    // every rule; the test from A's side alone (the rough mesh's) does not.
+    const std::array<std::pair<double, double>, 4> nodes{
+        {{1.0, 1e-9}, {0.0, 0.0}, {2.0, 0.0}, {1.0, -1.0}}};
+    using Rule = RDelaunay::FlipRule;
+    for (Rule rule : {Rule::OneSide, Rule::FlatBothSides, Rule::BothSides}) {
+        RTriangleMesh m(30);
+        RDelaunay d(&m);
+        twoTrianglesAcrossAnEdge(m, nodes);
+        d.flipRule = rule;
+        const bool flips = rule != Rule::OneSide;
+        int dd, nn;
+        d.searchPoint(0, 0, dd, nn);
+        EXPECT_EQ(dd, flips ? 3 : -1) << int(rule);
+        d.searchPoint(0, 1, dd, nn);
+        EXPECT_EQ(dd, 0) << int(rule);
+    }
+}
+
 TEST(Kernel, RatingAndSequenceOrder)
 {
     for (bool fast : {false, true}) {
