@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
+#include <cstdint>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -247,30 +250,134 @@ bool versionValue(const QStringList& lines, int& version)
 
 }
 
-RDocumentLineReader::RDocumentLineReader(const QString& text)
+template <class Unit>
+void RDocumentLineReader::findLines(const Unit* data, qsizetype n)
 {
     qsizetype start = 0;
-    const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] == u'\r' || text[i] == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+        if (data[i] == u'\r' || data[i] == u'\n') {
+            starts.push_back(start);
+            lengths.push_back(i - start);
+            if (data[i] == u'\r' && i + 1 < n && data[i + 1] == u'\n')
                 ++i;
             start = i + 1;
         }
     }
-    if (start < n)
-        lines.append(text.mid(start));
-    for (const QString& line : lines)
-        chars += line.size();
+    if (start < n) {
+        starts.push_back(start);
+        lengths.push_back(n - start);
+    }
+}
+
+template <>
+void RDocumentLineReader::findLines(const char* data, qsizetype n)
+{
+    // The bytes are searched for line ends a block at a time (memchr), not one by one.
+    auto find = [&](char c, qsizetype from, qsizetype to) {
+        const void* at = std::memchr(data + from, c, std::size_t(to - from));
+        return at ? static_cast<const char*>(at) - data : to;
+    };
+    qsizetype start = 0;
+    while (start < n) {
+        const qsizetype lf = find('\n', start, n);
+        const qsizetype cr = find('\r', start, lf);
+        qsizetype end = lf, next = lf + 1;
+        if (cr < lf) {
+            end = cr;
+            next = cr + 1 < n && data[cr + 1] == '\n' ? cr + 2 : cr + 1;
+        } else if (lf == n) {
+            next = n;
+        }
+        starts.push_back(start);
+        lengths.push_back(end - start);
+        start = next;
+    }
+}
+
+RDocumentLineReader::RDocumentLineReader(const QString& decoded) : text(decoded)
+{
+    findLines(text.constData(), text.size());
+    for (qsizetype length : lengths)
+        chars += length;
+}
+
+RDocumentLineReader RDocumentLineReader::fromValidUtf8(const QByteArray& file, qsizetype from)
+{
+    RDocumentLineReader reader;
+    reader.bytes = file;
+    reader.utf8 = true;
+    reader.textStart = from;
+    reader.findLines(reader.bytes.constData() + from, reader.bytes.size() - from);
+    for (qsizetype& start : reader.starts)
+        start += from;
+    // Eight bytes at a time: any byte with its top bit set is not ASCII.
+    const char* b = reader.bytes.constData();
+    const qsizetype n = reader.bytes.size();
+    std::uint64_t high = 0;
+    qsizetype i = from;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, b + i, 8);
+        high |= word;
+    }
+    for (; i < n; ++i)
+        high |= static_cast<unsigned char>(b[i]);
+    reader.ascii = (high & 0x8080808080808080ULL) == 0;
+    reader.chars = -1; // counted when asked for
+    return reader;
+}
+
+qsizetype RDocumentLineReader::textSize() const
+{
+    if (chars < 0) {
+        // A character takes one UTF-16 unit for each byte that starts it, two when it lies
+        // beyond the basic plane (a lead byte from 0xF0 on); line ends are the CR and LF bytes.
+        qsizetype units = 0;
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+        for (qsizetype i = textStart, n = bytes.size(); i < n; ++i)
+            units += ((b[i] & 0xC0) != 0x80) + (b[i] >= 0xF0) - (b[i] == '\r' || b[i] == '\n');
+        // A mark at the very start is dropped when the text is decoded.
+        if (QByteArrayView(bytes).sliced(textStart).startsWith("\xEF\xBB\xBF"))
+            --units;
+        chars = units;
+    }
+    return chars;
+}
+
+QString RDocumentLineReader::line(qsizetype i) const
+{
+    const auto at = std::size_t(i);
+    if (!utf8)
+        return text.mid(starts[at], lengths[at]);
+    const QByteArrayView view(bytes.constData() + starts[at], lengths[at]);
+    // Plain ASCII, as the numbers of a mesh are, widens to the same string by the far simpler
+    // conversion.
+    if (ascii)
+        return QString::fromLatin1(view);
+    // Decoding the whole text drops a byte-order mark at its very start only; elsewhere the
+    // mark is a character of its line.
+    if (starts[at] == textStart)
+        return QString::fromUtf8(view);
+    QStringDecoder keepMark(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
+                                                      | QStringConverter::Flag::ConvertInitialBom);
+    return keepMark(view);
+}
+
+QString RDocumentLineReader::readLine()
+{
+    return atEnd() ? QString() : line(next++);
 }
 
 void RDocumentLineReader::skipUntil(QChar c)
 {
     while (!atEnd()) {
-        const qsizetype at = lines[next].indexOf(c);
+        const QString current = line(next);
+        const qsizetype at = current.indexOf(c);
         if (at >= 0) {
-            lines[next] = lines[next].mid(at);
+            // The rest of the line from c on, in units of the text kept.
+            const qsizetype skipped = utf8 ? current.first(at).toUtf8().size() : at;
+            starts[std::size_t(next)] += skipped;
+            lengths[std::size_t(next)] -= skipped;
             return;
         }
         ++next;
@@ -528,18 +635,19 @@ int RMORVDocument::loadInto(const QFileInfo& info, const QString& fileName)
             return 1;
         const QByteArray bytes = file.readAll();
         file.close();
-        // Only the exact extension ".MVS" marks a file written in the old ANSI code page.
-        QString text;
-        if (fileName.endsWith(QLatin1String(".MVS"))) {
-            text = decodeAnsiText(bytes, QLocale::system(), &replacedBytes);
-        } else {
-            QByteArrayView body(bytes);
-            if (body.startsWith("\xEF\xBB\xBF"))
-                body = body.sliced(3);
-            text = QString::fromUtf8(body);
-            replacedBytes = !isValidUtf8(body);
-        }
-        RDocumentLineReader reader(text);
+        // Only the exact extension ".MVS" marks a file written in the old ANSI code page. Valid
+        // UTF-8 is read as it is, line by line; other bytes are decoded whole, with replacement
+        // characters.
+        RDocumentLineReader reader = [&] {
+            if (fileName.endsWith(QLatin1String(".MVS")))
+                return RDocumentLineReader(decodeAnsiText(bytes, QLocale::system(), &replacedBytes));
+            const qsizetype from = QByteArrayView(bytes).startsWith("\xEF\xBB\xBF") ? 3 : 0;
+            const QByteArrayView body = QByteArrayView(bytes).sliced(from);
+            if (isValidUtf8(body))
+                return RDocumentLineReader::fromValidUtf8(bytes, from);
+            replacedBytes = true;
+            return RDocumentLineReader(QString::fromUtf8(body));
+        }();
         QString keyword;
         QStringList value;
         const int first = read1block(reader, keyword, value);

@@ -1,6 +1,7 @@
 // Encodings of document files: UTF-8, and the old platform's code pages for ".MVS" files.
 #include "ConvertFixtures.h"
 #include "document/RAnsiCodePage.h"
+#include "document/RDocumentLineReader.h"
 
 #include <QTemporaryDir>
 
@@ -105,4 +106,41 @@ TEST(Encoding, NonAsciiTextRoundTripsAsUtf8)
     ASSERT_EQ(back.loadfile(dir.filePath("u.MV3")), 0);
     EXPECT_EQ(back.scripts[RMORVDocument::Initial], doc.scripts[RMORVDocument::Initial]);
     EXPECT_EQ(back.mesh->segments[0].label, doc.mesh->segments[0].label);
+}
+
+// A document read as its UTF-8 bytes gives the lines, character counts and skips that decoding
+// the whole text first gives: line ends of every kind, plain ASCII, characters of two, three
+// and four bytes, and byte-order marks, dropped at the very start of the text only.
+TEST(DocumentLineReader, BytesReadLikeTheDecodedText)
+{
+    const QByteArray texts[] = {
+        "",
+        "one line",
+        "a\r\nb\nc\rd\r\n",
+        "a\n\n\r\n\rlast\n",
+        "x = 1 / 2\r\n$END\r\n",
+        "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\r\n\xF0\x9F\x98\x80 four\n$ mid line $ two\r\nend",
+        "\xEF\xBB\xBF" "second mark\r\n\xEF\xBB\xBF" "at a line start\n\xEF\xBB\xBF",
+        "no dollar here\r\nnor here",
+    };
+    for (const QByteArray& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        for (int skip = 0; skip < 2; ++skip) {
+            RDocumentLineReader expected(QString::fromUtf8(text));
+            RDocumentLineReader reader = RDocumentLineReader::fromValidUtf8("\xEF\xBB\xBF" + text, 3);
+            EXPECT_EQ(reader.textSize(), expected.textSize());
+            while (!expected.atEnd()) {
+                ASSERT_FALSE(reader.atEnd());
+                EXPECT_EQ(reader.linesLeft(), expected.linesLeft());
+                if (skip) {
+                    expected.skipUntil(u'$');
+                    reader.skipUntil(u'$');
+                    EXPECT_EQ(reader.atEnd(), expected.atEnd());
+                }
+                EXPECT_EQ(reader.readLine(), expected.readLine());
+            }
+            EXPECT_TRUE(reader.atEnd());
+            EXPECT_EQ(reader.readLine(), QString());
+        }
+    }
 }
