@@ -167,6 +167,8 @@ public:
     void analyseStencilPattern();
     // Largest relative difference of two value vectors, over the variables.
     static double getdif(int n, int np, const double* a, const double* b);
+    // Pivot tolerance of the band factorisation.
+    static constexpr double kBandPivotTolerance = 1e-15;
 
     // --- restart file ---------------------------------------------------------------------
     void rstout(const double* values, int n, int np, const double* temporaries,
@@ -280,6 +282,27 @@ public:
     } phaseTimes;
 
 private:
+    // Checks of a Newton iteration's linear solve (solver/RRazavaSolveCheck.cpp). Each returns
+    // true when the solution stands; otherwise it writes one log line saying what failed and
+    // at which point, and the iteration ends with result 1.
+    bool sparseSolveStands(int status);
+    bool iterativeSolveStands(int result, SolverIndex iterations);
+    void reportBandFailure();
+    bool residualStands();
+    struct SResidual {
+        double residual = 0, rightHandSide = 0, rowScales = 0; // 1-norms, sum of row maxima
+        SolverIndex worstRow = 0;
+    };
+    void solveResidual(SResidual& out);
+    SolverIndex emptyRowOrColumn();
+    // Largest uncertainty of the last sparse direct solve's correction, per variable relative
+    // to its largest correction, that the Jacobian's accuracy allows; `worst` receives the
+    // unknown where it is largest.
+    double correctionErrorBound(SolverIndex& worst);
+    void logSolveFailure(const std::string& what, SolverIndex unknown);
+    double jacobianAccuracy() const;
+    std::vector<double> residualWork, rowScaleWork, boundWork;
+
     int readDataFile(std::string& reason);
     // Pieces of SolveEquation (solver/RRazavaTimeLoop.cpp).
     bool integrate(double& t);

@@ -308,19 +308,23 @@ int RRazava::solver(double dt, double tOld, double tEnd)
             sparseSolver->QX_Sparse(N, nz, nonZeroValues.data(), nonZeroRows.data(),
                                     nonZeroColumns.data(), M.rightHandSide.data(),
                                     M.solution.data(), work1, work2, status);
-            if (status != 0)
+            if (!sparseSolveStands(status))
                 return 1;
         } else if (M.isBand()) {
             const SolverIndex h = M.halfBandwidth;
-            if (rebuild && SSMGLUBR(M.rows, N, h, h, M.pivotsOrCounts.data(), 1e-15) != 0)
+            if (rebuild
+                && SSMGLUBR(M.rows, N, h, h, M.pivotsOrCounts.data(), kBandPivotTolerance) != 0) {
+                reportBandFailure();
                 return 1;
+            }
             SSMGSBR(M.rows, M.solution.data(), N, h, h, M.pivotsOrCounts.data());
         } else {
             SolverIndex iterations = 0;
             double residual = 0;
-            if (SSMILUCGS(M.diagonal.data(), M.rows, M.rowColumns, M.rightHandSide.data(),
-                          M.solution.data(), N, M.rowWidth, 0.0, 10 * N, g.EPS * 0.01,
-                          iterations, residual) != 0)
+            const int result = SSMILUCGS(M.diagonal.data(), M.rows, M.rowColumns,
+                                         M.rightHandSide.data(), M.solution.data(), N, M.rowWidth,
+                                         0.0, 10 * N, g.EPS * 0.01, iterations, residual);
+            if (!iterativeSolveStands(result, iterations))
                 return 1;
         }
         phaseTimes.linearSolve += secondsSince(start);

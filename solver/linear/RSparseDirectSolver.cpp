@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <type_traits>
 
@@ -253,6 +254,7 @@ int RSparseDirectSolver::factorise()
 {
     ++factorisations_;
     factorsRepeatable_ = lu_ == SparseLU::Umfpack;
+    weakestUnknown_ = -1;
     return lu_ == SparseLU::Klu ? factoriseKlu() : factoriseUmfpack();
 }
 
@@ -268,8 +270,10 @@ int RSparseDirectSolver::factoriseUmfpack()
     // The reciprocal pivot spread, smallest over largest magnitude of U's diagonal, as KLU
     // estimates it; a structurally or numerically zero pivot gives 0.
     const double spread = impl_->umfInfo[UMFPACK_RCOND];
+    pivotSpread_ = spread;
     if (status == UMFPACK_OK && !(spread < kSingularPivotRatio))
         return kSparseSolved;
+    findWeakestUnknown();
     if (impl_->umfNumeric)
         umfpack_dl_free_numeric(&impl_->umfNumeric);
     if (status == UMFPACK_OK || status == UMFPACK_WARNING_singular_matrix)
@@ -291,6 +295,7 @@ int RSparseDirectSolver::factoriseKlu()
             && !(common.rcond < kReusedPivotSpreadRatio * spreadOfLastFullFactorisation_)
             && !(common.rcond < kSingularPivotRatio)) {
             factorsRepeatable_ = true;
+            pivotSpread_ = common.rcond;
             return kSparseSolved;
         }
         klu_l_free_numeric(&impl_->numeric, &common);
@@ -299,8 +304,10 @@ int RSparseDirectSolver::factoriseKlu()
     impl_->numeric = klu_l_factor(Ap, Ai, Ax, impl_->symbolic, &common);
     ++fullFactorisations_;
     if (!impl_->numeric) {
-        if (common.status == KLU_SINGULAR)
+        if (common.status == KLU_SINGULAR) {
+            weakestUnknown_ = common.singular_col < N_ ? common.singular_col : -1;
             return kSparseSingular;
+        }
         return common.status == KLU_INVALID ? kSparseInvalidList : kSparseFailed;
     }
     if (!klu_l_rcond(impl_->symbolic, impl_->numeric, &common)) {
@@ -309,10 +316,12 @@ int RSparseDirectSolver::factoriseKlu()
     }
     if (common.rcond < kSingularPivotRatio) {
         // Not kept: the next call chooses its pivots afresh.
+        findWeakestUnknown();
         klu_l_free_numeric(&impl_->numeric, &common);
         return kSparseSingular;
     }
     spreadOfLastFullFactorisation_ = common.rcond;
+    pivotSpread_ = common.rcond;
     return kSparseSolved;
 }
 
@@ -443,4 +452,68 @@ void RSparseDirectSolver::QX_Sparse(const SolverIndex& N, const SolverIndex& nz,
         N_ = 0;
         status = kSparseFailed;
     }
+}
+
+void RSparseDirectSolver::findWeakestUnknown()
+{
+    weakestUnknown_ = -1;
+    const std::size_t n = static_cast<std::size_t>(N_);
+    // The pivots in elimination order and the unknown (column) of each.
+    std::vector<double> pivots(n);
+    std::vector<SolverIndex> columnOf(n);
+    if (lu_ == SparseLU::Umfpack) {
+        if (!impl_->umfNumeric)
+            return;
+        SuiteSparse_long reciprocal = 0;
+        if (umfpack_dl_get_numeric(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   columnOf.data(), pivots.data(), &reciprocal, nullptr,
+                                   impl_->umfNumeric)
+            != UMFPACK_OK)
+            return;
+    } else {
+        if (!impl_->numeric || !impl_->numeric->Udiag)
+            return;
+        const double* diagonal = static_cast<const double*>(impl_->numeric->Udiag);
+        std::copy(diagonal, diagonal + n, pivots.begin());
+        std::copy(impl_->symbolic->Q, impl_->symbolic->Q + n, columnOf.begin());
+    }
+    double smallest = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 0; k < n; ++k) {
+        const double a = std::fabs(pivots[k]);
+        if (!(a >= smallest)) { // a NaN pivot counts as the smallest
+            smallest = a;
+            weakestUnknown_ = columnOf[k];
+        }
+    }
+}
+
+bool RSparseDirectSolver::solveAgain(bool transposed, const double* b, double* x)
+{
+    const SolverIndex N = N_;
+    if (N < 1 || !(impl_->umfNumeric || impl_->numeric))
+        return false;
+    const std::size_t n = static_cast<std::size_t>(N);
+    // The factors are those of the row-scaled matrix S A, S = diag(1 / rowScale_):
+    // A^-1 b = (S A)^-1 (S b) and A^-T b = S (S A)^-T b.
+    double* in = scaledRightHandSide_.data();
+    if (lu_ == SparseLU::Umfpack) {
+        for (std::size_t i = 0; i < n; ++i)
+            in[i] = transposed ? b[i] : b[i] / rowScale_[i];
+        if (umfpack_dl_wsolve(transposed ? UMFPACK_At : UMFPACK_A, columnStart_.data(),
+                              rowIndex_.data(), columnValues_.data(), x, in, impl_->umfNumeric,
+                              impl_->umfControl, impl_->umfInfo, solveIndexWork_.data(),
+                              solveValueWork_.data())
+            != UMFPACK_OK)
+            return false;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] = transposed ? b[i] : b[i] / rowScale_[i];
+        if (!(transposed ? klu_l_tsolve(impl_->symbolic, impl_->numeric, N, 1, x, &impl_->common)
+                         : klu_l_solve(impl_->symbolic, impl_->numeric, N, 1, x, &impl_->common)))
+            return false;
+    }
+    if (transposed)
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] /= rowScale_[i];
+    return true;
 }

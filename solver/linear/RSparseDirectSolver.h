@@ -60,6 +60,18 @@ public:
 
     SparseLU lu() const { return lu_; }
 
+    // What the factorisation of the last call tells about its matrix:
+    // - pivotSpread(): after status 0, smallest over largest pivot magnitude of the row-scaled
+    //   matrix's factors (free: the factorisation reports it);
+    // - weakestUnknown(): after status 1, the 0-based unknown of the smallest pivot, -1 when
+    //   the factorisation gave none.
+    // solveAgain() solves the system of the last call that solved (status 0), or its transpose,
+    // for another right-hand side with the kept factors; b and x must differ. False when no
+    // factors are kept.
+    double pivotSpread() const { return pivotSpread_; }
+    bool solveAgain(bool transposed, const double* b, double* x);
+    SolverIndex weakestUnknown() const { return weakestUnknown_; }
+
     // How many times the current object analysed a pattern, how many numeric factorisations it
     // made from scratch (KLU's other factorisations reused the previous pivot order; UMFPACK
     // chooses its pivots in every factorisation), how many numeric factorisations of either
@@ -119,6 +131,9 @@ private:
     // would make one (a fresh factorisation need not round exactly as a refactorisation does).
     bool factorsRepeatable_ = false;
     bool reuseFactorisation_ = true;
+    void findWeakestUnknown();
+    double pivotSpread_ = 0.0;                  // of the factors in use
+    SolverIndex weakestUnknown_ = -1;
     SolverIndex analyses_ = 0;
     SolverIndex fullFactorisations_ = 0;
     SolverIndex factorisations_ = 0;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "solver/linear/RSparseDirectSolver.h"
@@ -262,12 +265,47 @@ TEST_P(SparseDirectSolver, SingularSystemsReportStatusOne)
         RSparseDirectSolver solver(GetParam());
         std::vector<double> x;
         EXPECT_EQ(solve(solver, c.A.N, toList(c.A), b, x), kSparseSingular);
+        // The unknown of the vanishing pivot: the empty column's own.
+        EXPECT_GE(solver.weakestUnknown(), c.A.N == 4 ? -1 : 0);
+        EXPECT_LT(solver.weakestUnknown(), c.A.N);
+        if (std::string(c.name) == "zero column") {
+            EXPECT_EQ(solver.weakestUnknown(), 7);
+        }
 
         const DenseSystem regular = randomSparseDominant(c.A.N, 3, 504);
         std::vector<double> expected = b;
         ASSERT_EQ(denseSolve(regular, expected), 0);
         ASSERT_EQ(solve(solver, c.A.N, toList(regular), b, x), kSparseSolved);
         EXPECT_LT(maxRelativeDifference(x, expected), 1e-9);
+    }
+}
+
+// The kept factors solve the same system and its transpose for other right-hand sides, also
+// when the rows differ in scale by many orders.
+TEST_P(SparseDirectSolver, SolvesAgainAndTransposedWithTheKeptFactors)
+{
+    DenseSystem A = blockTridiagonal(10, 3, 701, false);
+    for (SolverIndex c = 0; c < A.N; ++c) {
+        A(4, c) *= 1e9;
+        A(11, c) *= 1e-7;
+    }
+    DenseSystem transposed(A.N);
+    for (SolverIndex r = 0; r < A.N; ++r)
+        for (SolverIndex c = 0; c < A.N; ++c)
+            transposed(c, r) = A(r, c);
+
+    RSparseDirectSolver solver(GetParam());
+    std::vector<double> x, again(static_cast<std::size_t>(A.N));
+    EXPECT_FALSE(solver.solveAgain(false, randomVector(A.N, 1).data(), again.data()));
+    ASSERT_EQ(solve(solver, A.N, toList(A), randomVector(A.N, 702), x), kSparseSolved);
+    EXPECT_GT(solver.pivotSpread(), 0);
+    for (const bool t : {false, true}) {
+        SCOPED_TRACE(t ? "transposed" : "as listed");
+        const std::vector<double> b = randomVector(A.N, t ? 703 : 704);
+        std::vector<double> expected = b;
+        ASSERT_EQ(denseSolve(t ? transposed : A, expected), 0);
+        ASSERT_TRUE(solver.solveAgain(t, b.data(), again.data()));
+        EXPECT_LT(maxRelativeDifference(again, expected), 1e-9);
     }
 }
 
