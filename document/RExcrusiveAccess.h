@@ -4,7 +4,10 @@
 // The hold on the open document file: the file is kept open for writing with an exclusive
 // flock for as long as it is held, so that no second holder, in this process or another,
 // can take it. Only existing files can be held, and a file whose mode bits grant no write
-// permission counts as read-only (also for root).
+// permission counts as read-only (also for root). A file that any other program has open when
+// it is tested or taken is refused as well (a write lease, tried and given back at once, tells
+// so for a file of the user's own on a file system with leases); other programs that open the
+// file later are not kept out, since Linux has no mandatory lock.
 class RExcrusiveAccess {
 public:
     RExcrusiveAccess() = default;

@@ -2,8 +2,10 @@
 #include "document/RExcrusiveAccess.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,6 +107,44 @@ TEST_F(LockTest, HoldWorksAcrossProcesses)
     EXPECT_EQ(lock.CatchFile(file), 0);
     for (int fd : {ready[0], ready[1], go[0], go[1]})
         ::close(fd);
+}
+
+// Another program that has the document open (an editor, a shell's "exec 3<doc.MV3") used to
+// go unseen: the document is refused while it is open elsewhere and taken once it is closed,
+// and the hold does not keep a later open waiting.
+TEST_F(LockTest, FileOpenInAnotherProgramIsRefusedUntilItIsClosed)
+{
+    {
+        // Where the file system or the owner allows no lease, only the flock can decide.
+        const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const bool leases = ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+        ::close(fd);
+        if (!leases)
+            GTEST_SKIP() << "no write lease on " << dir.path().toStdString();
+    }
+    for (const char* redirect : {"3<", "3>>"}) {
+        SCOPED_TRACE(redirect);
+        QProcess holder;
+        holder.start("/bin/sh", {"-c", QString("exec %1\"$1\"; echo open; read line").arg(redirect),
+                                 "sh", file});
+        ASSERT_TRUE(holder.waitForReadyRead(10000));
+        ASSERT_EQ(holder.readLine().trimmed(), "open");
+        RExcrusiveAccess lock;
+        EXPECT_FALSE(RExcrusiveAccess::CheckFile(file));
+        EXPECT_EQ(lock.CatchFile(file), 2);
+        EXPECT_TRUE(lock.GetOwnFileName().isEmpty());
+        holder.closeWriteChannel();
+        ASSERT_TRUE(holder.waitForFinished(10000));
+        EXPECT_TRUE(RExcrusiveAccess::CheckFile(file));
+        ASSERT_EQ(lock.CatchFile(file), 0);
+
+        // Held, the file still opens at once for another program.
+        QProcess reader;
+        reader.start("/bin/cat", {file});
+        ASSERT_TRUE(reader.waitForFinished(2000));
+        EXPECT_EQ(reader.readAllStandardOutput(), "$MORV 03010000\r\n");
+    }
 }
 
 // Running as root used to let read-only documents be held and written.
