@@ -244,8 +244,11 @@ int ResultFileLoad::readBlocks()
                 return endInsideBlock(status, start);
             if (int status = readRows(sub2, sub2.valueCount() > 0 ? n2 : 0))
                 return endInsideBlock(status, start);
-            // A complete sub-variable block stays, as it does at the end of a finished file.
+            // A complete sub-variable block stays, as it does at the end of a finished file;
+            // in an incomplete one its variable block is still to come.
             start = blockStart();
+            if (m_incomplete && m_reader.atEnd())
+                m_endedEarly = true;
         }
         if (!readTimeLine(m_data.variableTimes, blank))
             return ResultUnexpectedError;

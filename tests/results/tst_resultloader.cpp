@@ -221,6 +221,8 @@ TEST_F(ResultLoader, IncompleteResultEndingInsideAnOutputShowsTheOutputsBeforeIt
          {0}, {0, 0.5}, true, ResultUnexpectedError},
         {"inside its sub-variable rows", LineX, first + "0.5\r\n-3\r\n", {0}, {0}, true,
          ResultUnexpectedError},
+        {"between its sub-variable and variable blocks", LineX, first + "0.5\r\n-3\r\n-4\r\n", {0},
+         {0, 0.5}, true, ResultLoaded},
         {"after its sub-variable time", LineX, first + "0.5\r\n", {0}, {0}, true,
          ResultUnexpectedError},
         // "4" may be the start of "4.5": a line without its line end is not read.
