@@ -137,6 +137,13 @@ public:
     template <class F> bool smoothingLoop(F progressForPass);
     // The three-triangle node removal; false when cancelled.
     bool removeThreeTriangleNodes();
+    // Removes generated nodes that end up nearly on a line with two neighbours or nearly on
+    // top of one: a triangle with an angle below 1 degree loses the generated end of its
+    // shortest side, and its hole is triangulated again.
+    void removeNodesOfFlatTriangles();
+    // Removes an inner node of kind 1 or 3: its fan of triangles goes, the polygon of its ring
+    // is triangulated again and flipped. False when that fails (the generation has failed).
+    bool removeInnerNode(int node);
 
     // Rings, normals and region tables.
     void SetConnNorm();
@@ -195,7 +202,16 @@ private:
 
     // Whether the mesh may be handed out: every triangle has area (counterclockwise, exactly)
     // and every division piece the rough mesh recovered is still an edge carrying its segment.
-    bool finishedMeshIsSound() const;
+    // When not, `fault` says what and where.
+    bool finishedMeshIsSound(QString& fault) const;
+    // Whether every triangle keeps its area when the node coordinates are saved to the
+    // document's 15 significant digits and read again. When not, `fault` says where.
+    bool nodesSurviveSaving(QString& fault) const;
+    // Ends the generation as failed and, for its first failure, tells the user why and where.
+    void fail(const QString& reason);
+    // "piece k of segment s, from (x, y) to (x, y)" for the division piece between two nodes
+    // (of the segment that has such a piece when `segment` is negative).
+    QString pieceText(int p, int q, int segment) const;
 
     // The division pieces the rough mesh made constrained edges: nodes p, q and the segment.
     // Boundary nodes keep their indices (only generated and fixed nodes are ever removed).

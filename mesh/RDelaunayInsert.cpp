@@ -66,14 +66,14 @@ void RDelaunay::delTriangleSeq(int t)
 {
     seq.remove(t);
     if (!seq.consistent())
-        failed = true;
+        fail(QStringLiteral("the generator lost track of its triangles."));
 }
 
 void RDelaunay::changeTriangleSeq(int oldT, int newT)
 {
     seq.rename(oldT, newT);
     if (!seq.consistent())
-        failed = true;
+        fail(QStringLiteral("the generator lost track of its triangles."));
 }
 
 void RDelaunay::rate(int t)
@@ -95,7 +95,7 @@ void RDelaunay::rerate(int t)
     getMaxAngle(t, tri.quality, tri.splitEdge);
     seq.rerated(t, oldQuality);
     if (!seq.consistent())
-        failed = true;
+        fail(QStringLiteral("the generator lost track of its triangles."));
 }
 
 void RDelaunay::unrate(int t)
@@ -578,7 +578,7 @@ void RDelaunay::swapTriangle()
             searchPoint(i, t, d, n);
             if (d >= 0) {
                 if (++flips > budget)
-                    failed = true;
+                    fail(QStringLiteral("its edge flips did not come to an end."));
                 if (failed || cancel.load(std::memory_order_acquire)) {
                     flipCount = 0;
                     return;

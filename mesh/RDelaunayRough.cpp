@@ -3,6 +3,7 @@
 // the removal of the triangles outside the domain.
 #include "document/RMessages.h"
 #include "mesh/RDelaunay.h"
+#include "mesh/RExactPredicates.h"
 #include "mesh/RInsertionOrder.h"
 
 #include <algorithm>
@@ -192,17 +193,50 @@ bool RDelaunay::clipPolygon(std::vector<RPoly>& poly, bool left)
         pushFlip(t);
         return t;
     };
+    // Position u is an ear when its corner turns the polygon's way and the triangle it cuts
+    // off holds no other vertex of the polygon. Without the second test a corner beside a sharp
+    // angle of the figure cut off a triangle over other vertices: the triangles overlapped and
+    // the rest of the polygon could no longer be clipped. A vertex nearly on the line of its
+    // neighbours is passed over while another ear exists; when a full round finds none, such
+    // a corner is taken if it turns the polygon's way exactly.
+    auto holdsNoVertex = [&](int i, int u, int w) {
+        const RGridPoint& A = m.gridPoints[poly[i].vertex];
+        const RGridPoint& B = m.gridPoints[poly[u].vertex];
+        const RGridPoint& C = m.gridPoints[poly[w].vertex];
+        const double xlo = std::min({A.x, B.x, C.x}), xhi = std::max({A.x, B.x, C.x});
+        const double ylo = std::min({A.y, B.y, C.y}), yhi = std::max({A.y, B.y, C.y});
+        const int turn = left ? 1 : -1;
+        for (int k = 0; k < int(poly.size()); ++k) {
+            if (k == i || k == u || k == w)
+                continue;
+            const RGridPoint& V = m.gridPoints[poly[k].vertex];
+            if (V.x < xlo || V.x > xhi || V.y < ylo || V.y > yhi)
+                continue;
+            if (turn * exactOrientation(A.x, A.y, B.x, B.y, V.x, V.y) >= 0
+                && turn * exactOrientation(B.x, B.y, C.x, C.y, V.x, V.y) >= 0
+                && turn * exactOrientation(C.x, C.y, A.x, A.y, V.x, V.y) >= 0)
+                return false;
+        }
+        return true;
+    };
     int i = 0;
     int sinceClip = 0;
+    bool strict = false;
     while (poly.size() > 3) {
         const int cnt = int(poly.size());
         const int u = (i + 1) % cnt, w = (u + 1) % cnt;
         const RGridPoint& Vi = m.gridPoints[poly[i].vertex];
         const RGridPoint& Vu = m.gridPoints[poly[u].vertex];
         const RGridPoint& Vw = m.gridPoints[poly[w].vertex];
-        const double X = (Vu.x - Vi.x) * (Vw.y - Vi.y) - (Vu.y - Vi.y) * (Vw.x - Vi.x);
-        const bool ear = !m.isOnSimpleLine(Vu.x, Vu.y, Vi.x, Vi.y, Vw.x, Vw.y)
-                         && (left ? X > 0 : X <= 0);
+        bool ear;
+        if (!strict) {
+            const double X = (Vu.x - Vi.x) * (Vw.y - Vi.y) - (Vu.y - Vi.y) * (Vw.x - Vi.x);
+            ear = !m.isOnSimpleLine(Vu.x, Vu.y, Vi.x, Vi.y, Vw.x, Vw.y) && (left ? X > 0 : X <= 0);
+        } else {
+            const int turn = exactOrientation(Vi.x, Vi.y, Vu.x, Vu.y, Vw.x, Vw.y);
+            ear = left ? turn > 0 : turn < 0;
+        }
+        ear = ear && holdsNoVertex(i, u, w);
         if (ear) {
             const RPoly recU = poly[u], recW = poly[w];
             int t;
@@ -215,8 +249,12 @@ bool RDelaunay::clipPolygon(std::vector<RPoly>& poly, bool left)
             poly[w].segment = -1;
             poly.erase(poly.begin() + u);
             sinceClip = 0;
+            strict = false;
         } else if (++sinceClip > cnt) {
-            return false; // a full round without an ear: the polygon cannot be clipped
+            if (strict)
+                return false; // a full round without an ear: the polygon cannot be clipped
+            strict = true;
+            sinceClip = 0;
         }
         i = (i + 1) % int(poly.size());
     }
@@ -242,7 +280,8 @@ void RDelaunay::dividePolygon(std::vector<int> triangles, int p, int q, int)
     }
     flipCount = 0;
     if (!clipPolygon(leftPolygon, true) || !clipPolygon(rightPolygon, false)) {
-        failed = true;
+        fail(QStringLiteral("the mesh around ") + pieceText(p, q, -1)
+             + QStringLiteral(", could not be rebuilt."));
         return;
     }
     setAgainstTriangle(p, q);
@@ -254,9 +293,13 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
     RTriangleMesh& m = *mesh;
     const RGridPoint& P = m.gridPoints[p];
     const RGridPoint& Q = m.gridPoints[q];
+    // The walks below end only at p; a piece that runs through another node, or so close to
+    // it that the crossing tests cannot tell, ends them early.
+    const QString throughNode =
+        QStringLiteral(", passes through another node of the mesh or too close to one.");
     int t = firstTriangleOf(q);
     if (t < 0) {
-        neverHappened();
+        fail(pieceText(p, q, s) + QStringLiteral(", ends at no node of the mesh."));
         return;
     }
     int d = m.triangles[t].vertices[(positionOf(m.triangles[t], q) + 2) % 3];
@@ -266,7 +309,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
     int turns = 0;
     for (;; ++turns) {
         if (turns > maxTurn) {
-            neverHappened();
+            fail(pieceText(p, q, s) + throughNode);
             return;
         }
         const RCellTriangle& T = m.triangles[t];
@@ -284,7 +327,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         const int edgeQD = positionOf(T, e);
         const int next = T.neighbours[edgeQD];
         if (next < 0) {
-            neverHappened();
+            fail(pieceText(p, q, s) + throughNode);
             return;
         }
         d = T.oppVertex[edgeQD];
@@ -312,6 +355,14 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
             rightPolygon.push_back(r1);
             leftPolygon.push_back(r2);
         }
+        // The piece may not cross a piece already made an edge: two segments cross there.
+        auto crossesSegment = [&](int other) {
+            fail(pieceText(p, q, s) + QStringLiteral(", crosses segment %1.").arg(other));
+        };
+        if (T.boundarySegments[kq] >= 0) {
+            crossesSegment(T.boundarySegments[kq]);
+            return;
+        }
         int N = T.neighbours[kq];
         int D = T.oppVertex[kq];
         std::vector<int> cavity{t, N};
@@ -320,7 +371,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
             const RCellTriangle& Nt = m.triangles[N];
             const int kd = positionOf(Nt, D);
             if (kd < 0) {
-                neverHappened();
+                fail(pieceText(p, q, s) + throughNode);
                 return;
             }
             const int A = Nt.vertices[(kd + 1) % 3];
@@ -335,11 +386,15 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
                 poly.push_back(record(D, Nt, (kd + 2) % 3));
                 crossEdge = (kd + 1) % 3;
             }
+            if (Nt.boundarySegments[crossEdge] >= 0) {
+                crossesSegment(Nt.boundarySegments[crossEdge]);
+                return;
+            }
             D = Nt.oppVertex[crossEdge];
             N = Nt.neighbours[crossEdge];
             // The walk must reach p: a piece through a node, or a walk off the mesh, does not.
             if (N < 0 || D < 0 || int(cavity.size()) > maxCavity) {
-                neverHappened();
+                fail(pieceText(p, q, s) + throughNode);
                 return;
             }
             cavity.push_back(N);
@@ -349,7 +404,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
             const int lastV = poly->back().vertex;
             const int e = edgeJoining(M, lastV, p);
             if (e < 0) {
-                neverHappened();
+                fail(pieceText(p, q, s) + throughNode);
                 return;
             }
             poly->push_back(record(p, M, e));
@@ -361,6 +416,8 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         int tt, nn, aa, bb;
         if (WhereIsThisPt((P.x + Q.x) / 2, (P.y + Q.y) / 2, tt, nn, aa, bb) != -2) {
             neverHappened();
+            fail(pieceText(p, q, s) + QStringLiteral(", is no edge after the mesh around it "
+                                                     "was rebuilt."));
             return;
         }
         t = tt;
@@ -522,7 +579,12 @@ void RDelaunay::roughMesh()
             minSpacing = std::min(minSpacing, d);
             // A division point on a node already there cannot become a node of its own.
             if (!std::isfinite(x) || !std::isfinite(y) || nodeNear(x, y) >= 0) {
-                failed = true;
+                fail(QStringLiteral("division point %1 of segment %2, at (%3, %4), lies on "
+                                    "another node.")
+                         .arg(k)
+                         .arg(s)
+                         .arg(x, 0, 'g', 15)
+                         .arg(y, 0, 'g', 15));
                 return;
             }
             const int g = place(x, y, -1, seg.region, d);
@@ -552,8 +614,13 @@ void RDelaunay::roughMesh()
             ys.push_back(m.gridPoints[node].y);
         }
         for (int i : roughInsertionOrder(xs, ys)) {
-            if (insertPlacedNode(placed[size_t(i)]) != 0)
-                failed = true;
+            if (insertPlacedNode(placed[size_t(i)]) != 0) {
+                const RGridPoint& g = m.gridPoints[placed[size_t(i)]];
+                fail(QStringLiteral("the boundary node at (%1, %2) lies too close to another "
+                                    "node or segment.")
+                         .arg(g.x, 0, 'g', 15)
+                         .arg(g.y, 0, 'g', 15));
+            }
             if (stopped())
                 return;
         }

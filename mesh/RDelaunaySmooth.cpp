@@ -254,3 +254,95 @@ bool RDelaunay::removeThreeTriangleNodes()
     }
     return true;
 }
+
+bool RDelaunay::removeInnerNode(int node)
+{
+    RTriangleMesh& m = *mesh;
+    std::vector<int> ring, fan;
+    getNeighborhood(node, ring, fan);
+    const int n = int(ring.size());
+    if (n < 3 || int(fan.size()) != n)
+        return true; // not an inner node after all: it stays
+    // Fan entry k is the triangle of the node, ring entry k - 1 and ring entry k, so the ring
+    // runs counterclockwise and ring entry k's record describes the outer edge of fan entry k.
+    leftPolygon.clear();
+    for (int k = 0; k < n; ++k) {
+        const RCellTriangle& F = m.triangles[fan[k]];
+        const int j = positionOf(F, node);
+        if (j < 0)
+            return true;
+        leftPolygon.push_back(RPoly{ring[k], F.neighbours[j], F.oppVertex[j], F.boundarySegments[j]});
+    }
+    for (int k = 0; k < n; ++k) {
+        deleteTriangle(fan[k]);
+        const int moved = int(m.triangles.size());
+        for (int j = k + 1; j < n; ++j)
+            if (fan[j] == moved)
+                fan[j] = fan[k];
+    }
+    flipCount = 0;
+    if (!clipPolygon(leftPolygon, true)) {
+        const RGridPoint& g = m.gridPoints[node];
+        fail(QStringLiteral("the mesh around the node at (%1, %2) could not be rebuilt.")
+                 .arg(g.x, 0, 'g', 15)
+                 .arg(g.y, 0, 'g', 15));
+        return false;
+    }
+    leftPolygon.clear();
+    swapTriangle();
+    deleteGridPoint(node);
+    return !failed;
+}
+
+void RDelaunay::removeNodesOfFlatTriangles()
+{
+    RTriangleMesh& m = *mesh;
+    // sin(1 degree), squared: the smallest angle (opposite the shortest side, at most 60
+    // degrees) is below 1 degree when twice the area, squared, is below this times the
+    // product of the two longer sides squared.
+    const double sin1 = 0.017452406437283513, sin1Squared = sin1 * sin1;
+    auto sq = [](const RGridPoint& p, const RGridPoint& q) {
+        return (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y);
+    };
+    // Each round removes nodes, which changes the triangles around them; a few rounds settle.
+    for (int round = 0; round < 8; ++round) {
+        std::vector<int> doomed;
+        for (const RCellTriangle& T : m.triangles) {
+            const RGridPoint* v[3] = {&m.gridPoints[T.vertices[0]], &m.gridPoints[T.vertices[1]],
+                                      &m.gridPoints[T.vertices[2]]};
+            const double len[3] = {sq(*v[1], *v[2]), sq(*v[2], *v[0]), sq(*v[0], *v[1])};
+            int k = 0; // the vertex opposite the shortest side
+            for (int i = 1; i < 3; ++i)
+                if (len[i] < len[k])
+                    k = i;
+            const double cross = (v[1]->x - v[0]->x) * (v[2]->y - v[0]->y)
+                                 - (v[1]->y - v[0]->y) * (v[2]->x - v[0]->x);
+            if (!(cross * cross < sin1Squared * len[(k + 1) % 3] * len[(k + 2) % 3]))
+                continue;
+            // The ends of the shortest side; of those that are generated nodes, the one with
+            // the larger angle (the middle one of three nearly on a line).
+            const int a = (k + 1) % 3, b = (k + 2) % 3;
+            const bool aGenerated = v[a]->nodeKind == 1, bGenerated = v[b]->nodeKind == 1;
+            if (!aGenerated && !bGenerated)
+                continue;
+            // The larger angle lies opposite the longer side.
+            int pick = len[a] >= len[b] ? a : b;
+            if (v[pick]->nodeKind != 1)
+                pick = pick == a ? b : a;
+            doomed.push_back(T.vertices[pick]);
+        }
+        if (doomed.empty())
+            return;
+        std::sort(doomed.begin(), doomed.end());
+        doomed.erase(std::unique(doomed.begin(), doomed.end()), doomed.end());
+        for (size_t i = 0; i < doomed.size(); ++i) {
+            const int last = int(m.gridPoints.size()) - 1;
+            if (!removeInnerNode(doomed[i]) || stopped())
+                return;
+            // The last node took the removed one's index.
+            for (size_t j = i + 1; j < doomed.size(); ++j)
+                if (doomed[j] == last)
+                    doomed[j] = doomed[i];
+        }
+    }
+}

@@ -315,6 +315,7 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
         std::vector<int> types;
         bool meshes;
         long long flipsPerTriangle = 100; // bound of all the generation's flips
+        const char* reason = nullptr;     // what the message of a failure says
     };
     const Case cases[] = {
         // Its type 2 generation flipped two triangles for ever.
@@ -361,10 +362,13 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
              addSegment(m, addPoint(m, 0.2, 0.2), addPoint(m, 0.8, 0.8), inner);
              addSegment(m, addPoint(m, 0.2, 0.8), addPoint(m, 0.8, 0.2), inner);
          },
-         {0, 1, 2, 3, 4}, false},
+         {0, 1, 2, 3, 4}, false, 100, "piece 2 of segment 5, from (0.4, 0.6) to (0.6, 0.4), "
+                                      "crosses segment 4."},
     };
+    MessageRecorder recorder;
     for (const Case& c : cases)
         for (int type : c.types) {
+            recorder.texts.clear();
             RTriangleMesh m(30);
             c.build(m);
             m.setToleranceFromFigure();
@@ -376,6 +380,10 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
             EXPECT_EQ(done, c.meshes) << c.name << " type " << type;
             if (!done) {
                 EXPECT_TRUE(d.failed) << c.name << " type " << type;
+                // One message says why and where.
+                ASSERT_EQ(recorder.texts.size(), 1) << c.name;
+                EXPECT_EQ(recorder.texts[0].toStdString(),
+                          std::string("The mesh cannot be generated: ") + c.reason);
                 EXPECT_TRUE(m.gridPoints.empty() && m.triangles.empty()) << c.name;
                 continue;
             }

@@ -2,7 +2,9 @@
 // grids and the emptied integral lists.
 #include "MeshFixtures.h"
 #include "document/RMORVDocument.h"
+#include "mesh/RMeshQuality.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -102,6 +104,45 @@ TEST(HeadlessMesh, RefusedFiguresReportWhy)
         const HeadlessRun r = runMesh(in, dir.filePath("y.MV3"));
         EXPECT_NE(r.exitCode, 0);
         EXPECT_TRUE(r.err.contains("Invalid 1D mesh (code:3)")) << r.err.toStdString();
+    }
+}
+
+// Fault guarded: a figure 1e-13 wide at (1, 1) meshed correctly in memory, but the document's 15
+// significant digits could not hold its nodes apart, and the saved mesh held triangles without
+// area. The generation now fails and says why, and morv_headless prints the generation's
+// message, not only that it failed. At 3e-13 wide the mesh survives the round trip.
+TEST(HeadlessMesh, NodesTheDocumentCannotHoldApartFailTheGeneration)
+{
+    QTemporaryDir dir;
+    for (double width : {1e-13, 3e-13}) {
+        SCOPED_TRACE(width);
+        RMORVDocument doc;
+        std::vector<double> xy;
+        for (double v : {0.0, 0.0, 1.0, 0.0, 1.0, 0.7, 0.3, 1.2, 0.0, 1.0})
+            xy.push_back(1 + width * v);
+        addPolygon(*doc.mesh, xy, 4);
+        doc.meshType = 2;
+        const QString in = dir.filePath("tiny.MV3"), out = dir.filePath("tiny_meshed.MV3");
+        saveDocument(doc, in, 2);
+        QFile::remove(out);
+        const HeadlessRun r = runMesh(in, out);
+        if (width < 2e-13) {
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_TRUE(r.err.contains("error: The mesh cannot be generated: its nodes near ("))
+                << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains("15 significant digits of the document cannot tell them "
+                                       "apart"))
+                << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains("mesh generation failed")) << r.err.toStdString();
+            EXPECT_FALSE(QFile::exists(out));
+            continue;
+        }
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        RMORVDocument back;
+        ASSERT_EQ(back.loadfile(out), 0);
+        const RMeshQuality q = measureMesh(*back.mesh, false);
+        EXPECT_GT(q.triangles, 20);
+        EXPECT_EQ(q.folded, 0) << q.firstFault;
     }
 }
 
