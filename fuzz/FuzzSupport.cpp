@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -15,7 +16,13 @@ namespace {
 
 class QuietSink : public RMessageSink {
 public:
-    void message(MessageKind, const QString&) override {}
+    void message(MessageKind, const QString& text) override
+    {
+        ++count;
+        last = text;
+    }
+    int count = 0;
+    QString last;
 };
 
 struct FuzzEnvironment {
@@ -43,10 +50,43 @@ struct FuzzEnvironment {
 
 } // namespace
 
+static FuzzEnvironment& environment()
+{
+    static FuzzEnvironment instance;
+    return instance;
+}
+
 const QString& fuzzScratchFolder()
 {
-    static FuzzEnvironment environment;
-    return environment.folder;
+    return environment().folder;
+}
+
+int fuzzMessageCount()
+{
+    return environment().sink.count;
+}
+
+QString fuzzLastMessage()
+{
+    return environment().sink.last;
+}
+
+bool fuzzVerbose()
+{
+    static const bool verbose = !qEnvironmentVariableIsEmpty("MORV_FUZZ_VERBOSE");
+    return verbose;
+}
+
+void fuzzFault(const std::string& kind, const std::string& detail)
+{
+    static const QStringList tolerated =
+        QString::fromLocal8Bit(qgetenv("MORV_FUZZ_TOLERATE")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (tolerated.contains(QString::fromStdString(kind))) {
+        std::fprintf(stderr, "fuzz: tolerated: %s: %s\n", kind.c_str(), detail.c_str());
+        return;
+    }
+    std::fprintf(stderr, "fuzz: fault: %s: %s\n", kind.c_str(), detail.c_str());
+    std::abort();
 }
 
 void writeFuzzFile(const QString& path, const std::uint8_t* data, std::size_t size)
@@ -77,4 +117,48 @@ std::string readSourceFile(const char* relativePath)
         std::abort();
     }
     return file.readAll().toStdString();
+}
+
+namespace {
+
+std::chrono::milliseconds wallLimit()
+{
+    static const std::chrono::milliseconds limit = [] {
+        const char* text = std::getenv("MORV_FUZZ_WALL_MS");
+        const long ms = text && *text ? std::strtol(text, nullptr, 10) : 2000;
+        return std::chrono::milliseconds(ms > 0 ? ms : 2000);
+    }();
+    return limit;
+}
+
+} // namespace
+
+FuzzWallBound::FuzzWallBound(std::function<void()> expire) : expire_(std::move(expire))
+{
+    watcher_ = std::thread([this] {
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, wallLimit(), [this] { return done_; }))
+            return;
+        expired_ = true;
+        lock.unlock();
+        std::fprintf(stderr, "fuzz: wall bound of %lld ms reached, the work was stopped\n",
+                     static_cast<long long>(wallLimit().count()));
+        expire_();
+    });
+}
+
+FuzzWallBound::~FuzzWallBound()
+{
+    {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+    }
+    wake_.notify_all();
+    watcher_.join();
+}
+
+bool FuzzWallBound::expired() const
+{
+    std::lock_guard lock(mutex_);
+    return expired_;
 }

@@ -64,13 +64,15 @@ for t in "${targets[@]}"; do
 done
 wait
 
-# What an input shows: the sanitizer's or libFuzzer's kind of fault and the first frame in the
+# What an input shows: the sanitizer's or libFuzzer's kind of fault, or the kind of a fault a
+# target found by checking a result ("fuzz: fault: <kind>:"), and the first frame in the
 # project's code (outside fuzz/); empty when it runs clean.
 fault_of() {
   local t=$1 input=$2 out kind frame
   out=$(cd "$build/corpus" && timeout 120 "$build/fuzz/fuzz_$t" -runs=1 -timeout=10 \
           -rss_limit_mb=1024 "$input" 2>&1) && return 0
-  kind=$(grep -m1 -oE 'SUMMARY: [A-Za-z]+: [a-z-]+' <<< "$out" || echo "SUMMARY: died")
+  kind=$(grep -m1 -oE '^fuzz: fault: [^:]+' <<< "$out" \
+           || grep -m1 -oE 'SUMMARY: [A-Za-z]+: [a-z-]+' <<< "$out" || echo "SUMMARY: died")
   frame=$(grep -E "^ *#[0-9]+ .* $root/" <<< "$out" | grep -v "$root/fuzz/" | head -n 1 \
             | grep -oE "$root/[^ ]+" | sed -E "s|^$root/||; s|:[0-9]+\$||" || true)
   echo "$kind at ${frame:-?}"
