@@ -3,7 +3,9 @@
 #include "document/RMessages.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
+#include <QHash>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -71,6 +73,35 @@ QString fuzzLastMessage()
     return environment().sink.last;
 }
 
+namespace {
+const std::uint8_t* inputData = nullptr;
+std::size_t inputSize = 0;
+
+void saveToleratedInput(const std::string& kind)
+{
+    static const QString folder = qEnvironmentVariable("MORV_FUZZ_TOLERATED_DIR");
+    static QHash<QString, int> saved;
+    QString name = QString::fromStdString(kind);
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    if (folder.isEmpty() || !inputData || saved[name] >= 20)
+        return;
+    ++saved[name];
+    const QByteArray bytes(reinterpret_cast<const char*>(inputData), qsizetype(inputSize));
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12));
+    QFile file(folder + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(inputSize)
+               + QLatin1Char('-') + hash);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+} // namespace
+
+void fuzzSetInput(const std::uint8_t* data, std::size_t size)
+{
+    inputData = data;
+    inputSize = size;
+}
+
 bool fuzzVerbose()
 {
     static const bool verbose = !qEnvironmentVariableIsEmpty("MORV_FUZZ_VERBOSE");
@@ -83,6 +114,7 @@ void fuzzFault(const std::string& kind, const std::string& detail)
         QString::fromLocal8Bit(qgetenv("MORV_FUZZ_TOLERATE")).split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (tolerated.contains(QString::fromStdString(kind))) {
         std::fprintf(stderr, "fuzz: tolerated: %s: %s\n", kind.c_str(), detail.c_str());
+        saveToleratedInput(kind);
         return;
     }
     std::fprintf(stderr, "fuzz: fault: %s: %s\n", kind.c_str(), detail.c_str());

@@ -36,6 +36,10 @@ bool fuzzVerbose();
 // "fuzz: tolerated: ...", and the input goes on: a known fault whose fix is under way then does
 // not hide the others.
 void fuzzFault(const std::string& kind, const std::string& detail);
+// The input being run, for fuzzFault: with MORV_FUZZ_TOLERATED_DIR set, a tolerated fault's
+// input is written there ("<kind>-<size>-<hash>", at most 20 a kind and process), so that the
+// known faults still leave their inputs.
+void fuzzSetInput(const std::uint8_t* data, std::size_t size);
 
 // A file of the source tree, e.g. "tests/solver/data/point0d.MVAT$".
 QString sourceFile(const char* relativePath);

@@ -1,11 +1,14 @@
 #include "fuzz/MeshFuzzing.h"
 
+#include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
 #include "mesh/RExactPredicates.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <numeric>
@@ -56,13 +59,22 @@ struct Command {
     std::vector<Shape> shapes;
 };
 
+// The value as the document file stores it (15 significant digits), so that a figure saved
+// for a finding meshes as it did here.
+double stored(double v)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.14E", v);
+    return std::strtod(text, nullptr);
+}
+
 Shape readShape(Bytes& in)
 {
     Shape s;
     s.division = 1 + in.byte() % MaxDivision;
     s.radiusCode = in.signedByte();
     const int b = in.signedByte();
-    s.bias = std::abs(b) < 16 ? 0.0 : b / 128.0 * 0.95;
+    s.bias = std::abs(b) < 16 ? 0.0 : stored(b / 128.0 * 0.95);
     return s;
 }
 
@@ -86,7 +98,7 @@ bool addSegment(RTriangleMesh& f, int start, int end, int type, int region, cons
     if (std::abs(shape.radiusCode) >= 8) {
         const double chord = std::hypot(b.x - a.x, b.y - a.y);
         const double factor = 0.9 + (std::abs(shape.radiusCode) - 8) / 24.0;
-        c.radius = (shape.radiusCode > 0 ? 1 : -1) * factor * chord / 2;
+        c.radius = stored((shape.radiusCode > 0 ? 1 : -1) * factor * chord / 2);
     }
     c.bias = shape.bias;
     c.division = shape.division;
@@ -96,9 +108,19 @@ bool addSegment(RTriangleMesh& f, int start, int end, int type, int region, cons
     for (int i = 0; i < int(f.points.size()); ++i)
         if (i != start && i != end && f.isOnSegment(c, f.points[i].x, f.points[i].y))
             return false;
-    for (const RSegment& s : f.segments)
+    for (const RSegment& s : f.segments) {
         if (f.isCrossingSegment(c, s))
             return false;
+        // The dialog takes a segment whose pieces lie on those of an earlier one between the
+        // same two points (their shared ends exempt them from the crossing test): two straight
+        // ones, or an arc of one division, which is meshed as its chord. What the mesher makes
+        // of such a figure is known, so the figures here leave it out.
+        const bool sameEnds = (s.startPoint == start && s.endPoint == end)
+                              || (s.startPoint == end && s.endPoint == start);
+        const bool chords = (s.radius == 0 || s.division == 1) && (c.radius == 0 || c.division == 1);
+        if (sameEnds && (chords || f.isSamePt(s.handleX, s.handleY, c.handleX, c.handleY)))
+            return false;
+    }
     const int index = int(f.segments.size());
     f.segments.push_back(c);
     f.points[start].connections.push_back(index);
@@ -127,9 +149,94 @@ double angleAt(const RGridPoint& a, const RGridPoint& b, const RGridPoint& c)
     return std::atan2(std::fabs(ux * vy - uy * vx), ux * vx + uy * vy);
 }
 
-// The chord-polygon area of the domain: the closed paths walked through their pieces, a path
-// inside an odd number of others bounding a hole.
-double domainArea(const RTriangleMesh& m)
+double distanceToPiece(const RGridPoint& p, const RGridPoint& a, const RGridPoint& b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+    double u = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0.0;
+    u = std::clamp(u, 0.0, 1.0);
+    return std::hypot(p.x - a.x - u * dx, p.y - a.y - u * dy);
+}
+
+// The nodes whose triangles may keep an angle below 1 degree because the boundary leaves no
+// room for better: the pieces of segments are never split, so
+// - where two pieces meet below 2 degrees, triangles across the corner are as narrow as it is,
+//   up to about the pieces' length from it (every node within twice the longer piece);
+// - a piece whose middle lies nearer another piece (one it does not touch) than tan 2 degrees
+//   of its length bounds a channel in which no triangle on it reaches 1 degree (its ends).
+std::vector<char> excusedNodes(const RTriangleMesh& m, const std::vector<std::pair<int, int>>& pieces)
+{
+    const std::vector<RGridPoint>& g = m.gridPoints;
+    std::vector<char> excused(g.size(), 0);
+    const double corner = 2 * Pi / 180.0, channel = std::tan(corner);
+    std::map<int, std::vector<int>> piecesAt;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        piecesAt[pieces[i].first].push_back(int(i));
+        piecesAt[pieces[i].second].push_back(int(i));
+    }
+    auto length = [&](int i) {
+        return std::hypot(g[pieces[i].second].x - g[pieces[i].first].x,
+                          g[pieces[i].second].y - g[pieces[i].first].y);
+    };
+    auto otherEnd = [&](int i, int node) {
+        return pieces[i].first == node ? pieces[i].second : pieces[i].first;
+    };
+    for (const auto& [node, at] : piecesAt)
+        for (std::size_t i = 0; i < at.size(); ++i)
+            for (std::size_t j = i + 1; j < at.size(); ++j) {
+                const int a = otherEnd(at[i], node), b = otherEnd(at[j], node);
+                if (a == b || angleAt(g[node], g[a], g[b]) >= corner)
+                    continue;
+                const double reach = 2 * std::max(length(at[i]), length(at[j]));
+                for (std::size_t k = 3; k < g.size(); ++k)
+                    if (std::hypot(g[k].x - g[node].x, g[k].y - g[node].y) < reach)
+                        excused[k] = 1;
+            }
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto [p, q] = pieces[i];
+        RGridPoint middle;
+        middle.x = 0.5 * (g[p].x + g[q].x);
+        middle.y = 0.5 * (g[p].y + g[q].y);
+        const double limit = channel * length(int(i));
+        for (std::size_t j = 0; j < pieces.size(); ++j) {
+            const auto [r, s] = pieces[j];
+            if (r == p || r == q || s == p || s == q)
+                continue;
+            if (distanceToPiece(middle, g[r], g[s]) < limit) {
+                excused[p] = excused[q] = 1;
+                break;
+            }
+        }
+    }
+    return excused;
+}
+
+std::string text(const char* kind, const std::string& detail)
+{
+    return std::string(kind) + ": " + detail;
+}
+
+std::string num(long long v) { return std::to_string(v); }
+
+} // namespace
+
+bool saveFigureDocument(const RTriangleMesh& figure, const FuzzMeshSettings& settings,
+                        const QString& path)
+{
+    RMORVDocument document;
+    SControlData& control = *document.compiler->control;
+    control.PARMX = 1;
+    control.PARMY = 1;
+    control.spaceDimension = 2;
+    document.mesh->points = figure.points;
+    document.mesh->segments = figure.segments;
+    document.mesh->outlines = figure.outlines;
+    document.mesh->groupCount = figure.groupCount;
+    document.meshType = settings.meshType;
+    document.meshAngle = settings.meshAngle;
+    return document.savefile(path) == 0;
+}
+
+double figureDomainArea(const RTriangleMesh& m)
 {
     std::vector<std::vector<double>> wx, wy;
     for (const RPath& p : m.paths) {
@@ -167,27 +274,24 @@ double domainArea(const RTriangleMesh& m)
     return total;
 }
 
-std::string text(const char* kind, const std::string& detail)
-{
-    return std::string(kind) + ": " + detail;
-}
-
-std::string num(long long v) { return std::to_string(v); }
-
-} // namespace
-
 bool decodeFigure(const std::uint8_t* data, std::size_t size, RTriangleMesh& f,
                   FuzzMeshSettings& settings)
 {
     Bytes in(data, size);
     settings.meshType = in.byte() % 5;
     settings.meshAngle = in.signedByte() * 1.5;
-    const double scale = std::pow(10.0, in.byte() % 11 - 5);
+    // Coordinates are decimals of a few digits (an exact power of ten applied once), so that
+    // the document file holds them exactly.
+    const int exponent = in.byte() % 11 - 5;
+    const double power = std::pow(10.0, std::abs(exponent));
+    auto coordinate = [&](int units) {
+        return exponent >= 0 ? units / 256.0 * power : units / 256.0 / power;
+    };
     const int pointCount = 1 + in.byte() % MaxPoints;
     std::vector<double> px(pointCount), py(pointCount);
     for (int i = 0; i < pointCount; ++i) {
-        px[i] = in.signedWord() * scale / 256;
-        py[i] = in.signedWord() * scale / 256;
+        px[i] = coordinate(in.signedWord());
+        py[i] = coordinate(in.signedWord());
     }
     std::vector<Command> commands;
     while (!in.atEnd() && int(commands.size()) < MaxCommands) {
@@ -290,6 +394,16 @@ bool decodeFigure(const std::uint8_t* data, std::size_t size, RTriangleMesh& f,
                 return false;
         }
     }
+    // What the segments and outlines derive from their points is stored too.
+    for (RSegment& seg : f.segments) {
+        seg.handleX = stored(seg.handleX);
+        seg.handleY = stored(seg.handleY);
+    }
+    for (ROutline& o : f.outlines) {
+        o.labelX = stored(o.labelX);
+        o.labelY = stored(o.labelY);
+        o.area = stored(o.area);
+    }
     settings.meshAngle = std::fmod(settings.meshAngle, 360.0);
     return true;
 }
@@ -381,7 +495,7 @@ std::string checkFinishedMesh(const RDelaunay& generator, bool angles)
                 return i;
         return -1;
     };
-    std::map<int, std::vector<int>> piecesAt; // node -> the other ends of its pieces
+    std::vector<std::pair<int, int>> pieces;
     for (int s = 0; s < segments; ++s) {
         const RSegment& seg = m.segments[s];
         int prev = findNode(m.points[seg.startPoint].x, m.points[seg.startPoint].y);
@@ -402,8 +516,7 @@ std::string checkFinishedMesh(const RDelaunay& generator, bool angles)
                     && m.triangles[side->second.first].boundarySegments[side->second.second] != s)
                     return text("piece", "piece " + num(k) + " of segment " + num(s)
                                              + " does not carry its segment");
-            piecesAt[prev].push_back(cur);
-            piecesAt[cur].push_back(prev);
+            pieces.push_back({prev, cur});
             prev = cur;
         }
     }
@@ -417,33 +530,22 @@ std::string checkFinishedMesh(const RDelaunay& generator, bool angles)
         area += half;
         absolute += std::fabs(half);
     }
-    const double expected = domainArea(m);
+    const double expected = figureDomainArea(m);
     if (std::fabs(area - expected) > 1e-8 * (absolute + std::fabs(expected)))
         return text("area", "the triangles cover " + std::to_string(area) + " of a domain of "
                                 + std::to_string(expected));
 
     if (angles) {
-        const double smallest = Pi / 180.0, corner = 2 * Pi / 180.0;
-        // Two boundary pieces meeting below 2 degrees at the node leave no room for better.
-        auto narrowCorner = [&](int node) {
-            const auto it = piecesAt.find(node);
-            if (it == piecesAt.end())
-                return false;
-            const RGridPoint& v = m.gridPoints[node];
-            const std::vector<int>& ends = it->second;
-            for (std::size_t i = 0; i < ends.size(); ++i)
-                for (std::size_t j = i + 1; j < ends.size(); ++j)
-                    if (ends[i] != ends[j]
-                        && angleAt(v, m.gridPoints[ends[i]], m.gridPoints[ends[j]]) < corner)
-                        return true;
-            return false;
-        };
+        const std::vector<char> excused = excusedNodes(m, pieces);
+        const double smallest = Pi / 180.0;
         for (int t = 0; t < nt; ++t) {
             const auto& v = m.triangles[t].vertices;
+            if (excused[v[0]] || excused[v[1]] || excused[v[2]])
+                continue;
             for (int i = 0; i < 3; ++i) {
                 const double angle = angleAt(m.gridPoints[v[i]], m.gridPoints[v[(i + 1) % 3]],
                                              m.gridPoints[v[(i + 2) % 3]]);
-                if (angle < smallest && !narrowCorner(v[i]))
+                if (angle < smallest)
                     return text("angle", "triangle " + num(t) + " has an angle of "
                                              + std::to_string(angle * 180 / Pi)
                                              + " degrees at node " + num(v[i]));

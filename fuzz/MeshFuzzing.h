@@ -2,6 +2,8 @@
 // What the mesh generator's fuzz target needs besides the generator: a small figure decoded
 // from the input bytes and drawn as the domain editor's dialogs draw it, and the check of a
 // finished mesh.
+#include <QString>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,14 +34,26 @@ struct FuzzMeshSettings {
 //   b / 128 * 0.95). The region of a loop's sides and points is the loop's number mod 3.
 // Points come first, as the point dialog places them (a point within the tolerance of an earlier
 // one is that point); then the segments in command order, each kept only when the segment dialog
-// would take it (no figure point on it, no crossing, no third outline segment at a point).
+// would take it (no figure point on it, no crossing, no third outline segment at a point) and
+// its pieces do not lie on those of an earlier segment between the same two points.
 // Returns false when the figure is beyond the target's bounds (points, segments, pieces).
 bool decodeFigure(const std::uint8_t* data, std::size_t size, RTriangleMesh& figure,
                   FuzzMeshSettings& settings);
 
+// Writes the figure with the settings as a two-dimensional document (no script), so that a
+// finding can be shown with the program's own mesh command; false when it cannot be written.
+bool saveFigureDocument(const RTriangleMesh& figure, const FuzzMeshSettings& settings,
+                        const QString& path);
+
+// The area of the domain the figure's closed paths bound, walked through the pieces of their
+// segments (a path inside an odd number of others bounds a hole). The domain check builds the
+// paths.
+double figureDomainArea(const RTriangleMesh& figure);
+
 // Empty when the finished mesh of the generator's figure is sound; otherwise "kind: detail",
 // the kind one of "empty mesh", "triangle vertex", "orientation", "overlap", "neighbours",
 // "boundary edge", "piece", "unused node", "area", "angle". Angles are checked only when
-// `angles` is set: no angle below 1 degree unless two boundary pieces meet below 2 degrees at
-// its vertex.
+// `angles` is set: no angle below 1 degree, except in triangles near where the boundary leaves
+// no room for one (two pieces meeting below 2 degrees, a piece along a channel narrower than
+// tan 2 degrees of its length; MeshFuzzing.cpp says how near).
 std::string checkFinishedMesh(const RDelaunay& generator, bool angles);

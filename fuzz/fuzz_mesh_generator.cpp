@@ -14,6 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzzScratchFolder(); // the application object and the message sink
+    fuzzSetInput(data, size);
     RTriangleMesh figure(30);
     FuzzMeshSettings settings;
     if (!decodeFigure(data, size, figure, settings)) {
@@ -21,11 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fprintf(stderr, "fuzz: figure beyond the bounds\n");
         return 0;
     }
+    // MORV_FUZZ_SAVE_FIGURE names a document the figure is written to, to show a finding with
+    // morv_headless mesh.
+    if (const QString save = qEnvironmentVariable("MORV_FUZZ_SAVE_FIGURE"); !save.isEmpty())
+        saveFigureDocument(figure, settings, save);
     RDelaunay generator(&figure);
     const int problems = generator.CheckPath();
-    if (fuzzVerbose())
-        std::fprintf(stderr, "fuzz: %zu point(s), %zu segment(s), %d problem(s), mesh type %d\n",
-                     figure.points.size(), figure.segments.size(), problems, settings.meshType);
+    if (fuzzVerbose()) {
+        std::fprintf(stderr, "fuzz: %zu point(s), %zu segment(s), %d problem(s), mesh type %d, "
+                     "angle %g\n", figure.points.size(), figure.segments.size(), problems,
+                     settings.meshType, settings.meshAngle);
+        for (const RPoint& p : figure.points)
+            std::fprintf(stderr, "  point %.17g %.17g region %d%s\n", p.x, p.y, p.region,
+                         p.connections.empty() ? " free" : "");
+        for (const RSegment& s : figure.segments)
+            std::fprintf(stderr, "  segment %d-%d type %d division %d radius %.17g bias %g\n",
+                         s.startPoint, s.endPoint, s.type, s.division, s.radius, s.bias);
+    }
     if (problems != 0)
         return 0;
     generator.meshAngle = settings.meshAngle;

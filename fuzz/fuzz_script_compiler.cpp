@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QString& folder = fuzzScratchFolder();
     const QString name = QStringLiteral("script.MV3");
+    fuzzSetInput(data, size);
     writeFuzzFile(folder + name, data, size);
     RMORVDocument document;
     if (document.loadfile(folder + name) != 0)

@@ -9,6 +9,10 @@
 # usage: scripts/fuzz.sh SECONDS [TARGET...]      (all targets when none is named)
 #   MORV_FUZZ_BUILD_DIR  build folder (default build-fuzz/)
 #   MORV_FUZZ_PARALLEL   targets run at a time (default: all cores but three, at least one)
+#   MORV_FUZZ_WALL_MS    wall bound of one input's run or mesh generation (default 2000)
+#   MORV_FUZZ_TOLERATE   kinds of the faults the targets find by checking results that are only
+#                        reported, not kept (comma-separated, e.g. "angle,refused" while their
+#                        fix is under way)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
