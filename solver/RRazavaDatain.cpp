@@ -1,5 +1,6 @@
 // Reading the solver data file into the run state. Every count and number is range-checked, so
 // a damaged or hand-edited file ends the set-up with a reason instead of a crash.
+#include "document/ByteCode.h"
 #include "solver/RCodeCheck.h"
 #include "solver/RRazava.h"
 
@@ -38,6 +39,14 @@ public:
         const int v = integer(what);
         if (v < 0)
             bad(std::string(what) + " " + std::to_string(v) + " is negative");
+        return v;
+    }
+    int addressable(const char* what)
+    {
+        const int v = count(what);
+        if (v > ByteCode::maxIndex)
+            bad(std::string(what) + " " + std::to_string(v) + " is more than the byte code can address ("
+                + std::to_string(ByteCode::maxIndex) + ")");
         return v;
     }
     void lineFeed() { DoLineFeed(f_); }
@@ -118,8 +127,10 @@ int RRazava::readDataFile(std::string& reason)
         r.lineFeed();
         g.variableCount = r.count("variable count");
         g.subVariableCount = r.count("sub variable count");
-        g.temporaryCount = r.count("temporary count");
-        g.localCount = r.count("local variable count");
+        // Only these two counts are not followed by their values; the byte code addresses
+        // at most maxIndex of each, so a larger count is damage, not a work array to claim.
+        g.temporaryCount = r.addressable("temporary count");
+        g.localCount = r.addressable("local variable count");
         r.lineFeed();
         readInts(g.variableAttributes, g.variableCount, "cell attribute of a variable");
         readInts(g.subVariableAttributes, g.subVariableCount, "cell attribute of a sub variable");

@@ -199,6 +199,11 @@ TEST(SolverSetup, DamagedFilesEndSetupWithStatusTwoAndAReason)
          "ends before"},
         {"grid1d.MVAT$", "letter in a count", [](Lines& l) { l[3] = "1, x, 1, 0"; }, "not a number"},
         {"grid1d.MVAT$", "negative variable count", [](Lines& l) { l[3] = "-1, 0, 1, 0"; }, "negative"},
+        // Counts of temporaries and locals claimed their work arrays at once (2^31 doubles).
+        {"grid1d.MVAT$", "temporary count beyond the byte code's indices",
+         [](Lines& l) { l[3] = "1, 0, 65536, 0"; }, "temporary count 65536 is more"},
+        {"grid1d.MVAT$", "local count beyond the byte code's indices",
+         [](Lines& l) { l[3] = "1, 0, 1, 2147483647"; }, "local variable count 2147483647 is more"},
         {"grid1d.MVAT$", "no output time", [](Lines& l) {
              const int at = lineOf(l, "2 /timegrid");
              l[at] = "0 /timegrid";
