@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <numeric>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -114,11 +113,14 @@ bool addSegment(RTriangleMesh& f, int start, int end, int type, int region, cons
         // The dialog takes a segment whose pieces lie on those of an earlier one between the
         // same two points (their shared ends exempt them from the crossing test): two straight
         // ones, or an arc of one division, which is meshed as its chord. What the mesher makes
-        // of such a figure is known, so the figures here leave it out.
+        // of such a figure is known, so the figures here leave it out unless
+        // MORV_FUZZ_COINCIDENT is set.
+        static const bool coincident = !qEnvironmentVariableIsEmpty("MORV_FUZZ_COINCIDENT");
         const bool sameEnds = (s.startPoint == start && s.endPoint == end)
                               || (s.startPoint == end && s.endPoint == start);
         const bool chords = (s.radius == 0 || s.division == 1) && (c.radius == 0 || c.division == 1);
-        if (sameEnds && (chords || f.isSamePt(s.handleX, s.handleY, c.handleX, c.handleY)))
+        if (!coincident && sameEnds
+            && (chords || f.isSamePt(s.handleX, s.handleY, c.handleX, c.handleY)))
             return false;
     }
     const int index = int(f.segments.size());
@@ -158,16 +160,20 @@ double distanceToPiece(const RGridPoint& p, const RGridPoint& a, const RGridPoin
 }
 
 // The nodes whose triangles may keep an angle below 1 degree because the boundary leaves no
-// room for better: the pieces of segments are never split, so
+// room for better, the pieces of segments never being split:
 // - where two pieces meet below 2 degrees, triangles across the corner are as narrow as it is,
 //   up to about the pieces' length from it (every node within twice the longer piece);
 // - a piece whose middle lies nearer another piece (one it does not touch) than tan 2 degrees
-//   of its length bounds a channel in which no triangle on it reaches 1 degree (its ends).
+//   of its length bounds a channel in which no triangle reaches 1 degree near the piece (every
+//   node within the piece's length of its middle).
 std::vector<char> excusedNodes(const RTriangleMesh& m, const std::vector<std::pair<int, int>>& pieces)
 {
     const std::vector<RGridPoint>& g = m.gridPoints;
-    std::vector<char> excused(g.size(), 0);
     const double corner = 2 * Pi / 180.0, channel = std::tan(corner);
+    struct Disc {
+        double x, y, r;
+    };
+    std::vector<Disc> discs;
     std::map<int, std::vector<int>> piecesAt;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         piecesAt[pieces[i].first].push_back(int(i));
@@ -184,12 +190,9 @@ std::vector<char> excusedNodes(const RTriangleMesh& m, const std::vector<std::pa
         for (std::size_t i = 0; i < at.size(); ++i)
             for (std::size_t j = i + 1; j < at.size(); ++j) {
                 const int a = otherEnd(at[i], node), b = otherEnd(at[j], node);
-                if (a == b || angleAt(g[node], g[a], g[b]) >= corner)
-                    continue;
-                const double reach = 2 * std::max(length(at[i]), length(at[j]));
-                for (std::size_t k = 3; k < g.size(); ++k)
-                    if (std::hypot(g[k].x - g[node].x, g[k].y - g[node].y) < reach)
-                        excused[k] = 1;
+                if (a != b && angleAt(g[node], g[a], g[b]) < corner)
+                    discs.push_back({g[node].x, g[node].y,
+                                     2 * std::max(length(at[i]), length(at[j]))});
             }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const auto [p, q] = pieces[i];
@@ -202,11 +205,16 @@ std::vector<char> excusedNodes(const RTriangleMesh& m, const std::vector<std::pa
             if (r == p || r == q || s == p || s == q)
                 continue;
             if (distanceToPiece(middle, g[r], g[s]) < limit) {
-                excused[p] = excused[q] = 1;
+                discs.push_back({middle.x, middle.y, length(int(i))});
                 break;
             }
         }
     }
+    std::vector<char> excused(g.size(), 0);
+    for (const Disc& d : discs)
+        for (std::size_t k = 3; k < g.size(); ++k)
+            if (std::hypot(g[k].x - d.x, g[k].y - d.y) <= d.r)
+                excused[k] = 1;
     return excused;
 }
 

@@ -35,7 +35,8 @@ struct FuzzMeshSettings {
 // Points come first, as the point dialog places them (a point within the tolerance of an earlier
 // one is that point); then the segments in command order, each kept only when the segment dialog
 // would take it (no figure point on it, no crossing, no third outline segment at a point) and
-// its pieces do not lie on those of an earlier segment between the same two points.
+// its pieces do not lie on those of an earlier segment between the same two points (unless
+// MORV_FUZZ_COINCIDENT is set).
 // Returns false when the figure is beyond the target's bounds (points, segments, pieces).
 bool decodeFigure(const std::uint8_t* data, std::size_t size, RTriangleMesh& figure,
                   FuzzMeshSettings& settings);
