@@ -192,6 +192,9 @@ int RRazava::AllocMem()
         // count in the file's first line sizes nothing.
         g.parameterValues.clear();
         stencilCounts.assign(np, 0);
+        stencilStart.resize(np);
+        for (std::int64_t p = 0; p < np; ++p)
+            stencilStart[p] = static_cast<std::size_t>(p) * 6;
         stencilPoints.assign(np * 6, 0);
         for (auto* w : {&weightDx, &weightDy, &weightDxx, &weightDyy, &weightDxy})
             w->assign(np * 6, 0.0);

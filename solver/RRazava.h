@@ -85,6 +85,33 @@ public:
     // number of points used.
     static int caldif(const double* x, const double* y, int count, const int* stencil,
                       double* W1, double* W2, double* W3, double* W4, double* W5);
+    // Most points of a widened stencil (the point itself included) over rings 1 and 2, and
+    // over up to kWideLevels rings where the nearer ones lie too close to one line.
+    static constexpr int kWideStencil = 20;
+    static constexpr int kMaxWideStencil = 64;
+    static constexpr int kWideLevels = 6;
+    // True when an inner point's stencil (count points, the point first, with its two
+    // second-derivative weight sets) cannot carry second derivatives: it is not a six-point
+    // stencil, its Laplacian weight at the point is not negative and larger in magnitude than
+    // every other weight of the stencil, or its Laplacian weights cancel more than ten times
+    // over (solver/RRazavaStencilFit.cpp says why).
+    static bool stencilNeedsWidening(const double* x, const double* y, int count,
+                                     const int* points, const double* wxx, const double* wyy);
+    // Widened stencil of point p: p and its two nearest rings of neighbours (at most
+    // kWideStencil points, p first, into `points`; more rings and up to kMaxWideStencil points
+    // where these do not determine a quadratic), with the five weight sets of the weighted
+    // least-squares quadratic fit over them, exact for every quadratic. Returns the number of
+    // points, or 0 when no such neighbourhood determines a quadratic.
+    static int fitStencil(int np, const double* x, const double* y, const int* neighbourCounts,
+                          const int* neighbourOffsets, const int* neighbourList, int p,
+                          int* points, double* W1, double* W2, double* W3, double* W4,
+                          double* W5);
+    // Replaces the stencils and weights of the inner points whose stencils need widening by
+    // fitted ones, appended behind the six slots per point (stencilStart then points to
+    // them). Returns the largest stencil made, 0 when none was widened.
+    int widenStencils(int np, const double* x, const double* y, const int* neighbourCounts,
+                      const int* neighbourOffsets, const int* neighbourList, const double* nx,
+                      const double* ny);
     // Contour-integral gradient over a closed ring polygon (stencil in ring order).
     static void caldif_bnd(const double* x, const double* y, int count, const int* stencil,
                            double* W1, double* W2);
@@ -242,7 +269,10 @@ public:
     std::vector<int> triangleVertices[3];
     std::vector<int> triangleNeighbours[3];
     // Stencils: per point a count and six 0-based point slots; five weight sets parallel to them.
+    // A widened stencil lies behind the np * 6 slots; stencilStart[p] is the index of point p's
+    // first slot (6 p for every stencil that was not widened).
     std::vector<int> stencilCounts;
+    std::vector<std::size_t> stencilStart;
     std::vector<int> stencilPoints;
     std::vector<double> weightDx, weightDy, weightDxx, weightDyy, weightDxy;
     std::vector<double> restartCache;

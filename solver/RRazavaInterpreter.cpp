@@ -252,7 +252,7 @@ void RRazava::prmvalVariable(int p, int n, int i, SPtTerm* t, const double* oldV
         t->upperValue[i] = theta(static_cast<std::size_t>(std::min(p + 1, np - 1)) * n + i);
     }
     const int count = p < static_cast<int>(stencilCounts.size()) ? stencilCounts[p] : 0;
-    const std::size_t w = static_cast<std::size_t>(p) * 6;
+    const std::size_t w = count > 0 ? stencilStart[p] : 0;
     double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
     for (int j = 0; j < count; ++j) {
         const double u = theta(static_cast<std::size_t>(stencilPoints[w + j]) * n + i);

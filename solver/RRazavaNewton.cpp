@@ -143,8 +143,9 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
             copyVariable(term, pt, i);
     const bool listed = !nonZeroValues.empty();
     const int count = stencilCounts[p];
+    const int* stencil = stencilPoints.data() + stencilStart[p];
     for (int j = 0; j < count; ++j) {
-        const int q = stencilPoints[static_cast<std::size_t>(p) * 6 + j];
+        const int q = stencil[j];
         if (M.method == 3 && std::abs(q - p) > 1)
             continue;
         for (int v = 0; v < n; ++v) {
@@ -222,7 +223,7 @@ void RRazava::analyseStencilPattern()
     SolverIndex count = 0;
     for (int p = 0; p < np; ++p)
         for (int j = 0; j < stencilCounts[p]; ++j) {
-            const int q = stencilPoints[static_cast<std::size_t>(p) * 6 + j];
+            const int q = stencilPoints[stencilStart[p] + j];
             for (int i = 0; i < n; ++i)
                 for (int v = 0; v < n; ++v) {
                     if (count >= nonZeroCapacity)

@@ -179,7 +179,7 @@ void RRazava::WriteNeighbourLines()
         const int count = stencilCounts[p];
         std::string line = std::to_string(count);
         for (int j = 0; j < count; ++j)
-            line += " " + std::to_string(stencilPoints[std::size_t(p) * 6 + j] + 1);
+            line += " " + std::to_string(stencilPoints[stencilStart[p] + j] + 1);
         WriteLine(f, line);
     }
     FlushFile(f);

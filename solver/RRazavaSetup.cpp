@@ -67,6 +67,7 @@ void RRazava::PrepareInitial(int& code)
     // The stencils and weights were computed with the work arrays (the non-zero list is sized
     // from them); a plane run lists them and, with a fresh header, writes its neighbour lines.
     // One flush after the whole listing: a flush per line would make one write per point.
+    // A widened stencil (a least-squares fit over more points) is marked at the end of its line.
     if (g.dimension == 2 && g.IPRT % 10 >= 2 && g.IPRN > 0 && g.logFile.writer) {
         char buf[16];
         for (int p = 0; p < np; ++p) {
@@ -74,9 +75,11 @@ void RRazava::PrepareInitial(int& code)
             std::string line = buf;
             line += "(" + formatE(g.pointX[p], 12, 5) + "," + formatE(g.pointY[p], 12, 5) + ")";
             for (int j = 0; j < stencilCounts[p]; ++j) {
-                std::snprintf(buf, sizeof buf, "%6d", stencilPoints[std::size_t(p) * 6 + j] + 1);
+                std::snprintf(buf, sizeof buf, "%6d", stencilPoints[stencilStart[p] + j] + 1);
                 line += buf;
             }
+            if (stencilStart[p] >= static_cast<std::size_t>(np) * 6)
+                line += "  widened";
             WriteLine(g.logFile, line);
         }
         FlushFile(g.logFile);

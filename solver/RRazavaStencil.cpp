@@ -592,6 +592,14 @@ void RRazava::ComputeStencils()
     // An engine whose set-up failed has no stencil arrays: nothing to compute.
     if (np < 1 || stencilCounts.size() < static_cast<std::size_t>(np))
         return;
+    // Six slots per point; widened stencils are appended behind them.
+    const std::size_t slots = static_cast<std::size_t>(np) * 6;
+    stencilPoints.resize(slots);
+    for (auto* w : {&weightDx, &weightDy, &weightDxx, &weightDyy, &weightDxy})
+        w->resize(slots);
+    stencilStart.resize(static_cast<std::size_t>(np));
+    for (int p = 0; p < np; ++p)
+        stencilStart[static_cast<std::size_t>(p)] = static_cast<std::size_t>(p) * 6;
     if (g.dimension == 0) {
         dcoef0(stencilCounts.data(), stencilPoints.data(), weightDx.data(), weightDy.data(),
                weightDxx.data(), weightDyy.data(), weightDxy.data());
@@ -609,5 +617,15 @@ void RRazava::ComputeStencils()
               g.neighbourOffsets.data(), g.neighbourList.data(), g.normalX.data(),
               g.normalY.data(), stencilCounts.data(), stencilPoints.data(), weightDx.data(),
               weightDy.data(), weightDxx.data(), weightDyy.data(), weightDxy.data());
+        const int widest = widenStencils(np, g.pointX.data(), g.pointY.data(),
+                                         g.neighbourCounts.data(), g.neighbourOffsets.data(),
+                                         g.neighbourList.data(), g.normalX.data(),
+                                         g.normalY.data());
+        // The iterative method's rows hold the off-diagonal entries of a point's stencil
+        // columns.
+        SSolverMatrix* M = matrix.get();
+        const SolverIndex width = static_cast<SolverIndex>(widest) * g.variableCount;
+        if (M && M->method == kMethodIterative && width > M->rowWidth)
+            M->allocate(M->size(), M->method, M->halfBandwidth, width);
     }
 }

@@ -116,8 +116,8 @@ void BM_HandWrittenResidualFromGrid(benchmark::State& state)
     const double* uNew = s.g.newValues.data();
     const double* uOld = s.g.oldValues.data();
     const int count = s.engine.stencilCounts[p];
-    const int* points = s.engine.stencilPoints.data() + 6 * p;
-    const double* wxx = s.engine.weightDxx.data() + 6 * p;
+    const int* points = s.engine.stencilPoints.data() + s.engine.stencilStart[p];
+    const double* wxx = s.engine.weightDxx.data() + s.engine.stencilStart[p];
     const double* one = s.g.literals.data();
     double* r = s.residual.data();
     for (auto _ : state) {

@@ -39,6 +39,18 @@ public:
         }
     }
 
+    // A document of the given text (as the program writes documents) in place of an example.
+    struct DocumentText {
+        QByteArray text;
+    };
+    ExampleRun(const QString& name, const DocumentText& document) : name_(name)
+    {
+        EXPECT_TRUE(dir_.isValid());
+        QFile file(path(QStringLiteral(".MV3")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_EQ(file.write(document.text), document.text.size());
+    }
+
     // The document's file with another extension (".MV3", ".MVO3", ".MVL3$", ...).
     QString path(const QString& extension) const { return dir_.filePath(name_ + extension); }
 

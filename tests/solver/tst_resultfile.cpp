@@ -200,6 +200,7 @@ TEST(ResultFile, PlaneRunWritesTrianglesAndStencils)
     run.engine->triangleNeighbours[1] = {2, 0};
     run.engine->triangleNeighbours[2] = {0, 0};
     run.engine->stencilCounts = {3, 4, 3, 0};
+    run.engine->stencilStart = {0, 6, 12, 18};
     run.engine->stencilPoints.assign(24, 0);
     const int stencils[4][6] = {{0, 1, 2}, {1, 0, 2, 3}, {2, 0, 1}, {}};
     for (int p = 0; p < 4; ++p)
@@ -258,6 +259,9 @@ TEST(ResultFile, ResultLoaderReadsWhatTheEngineWrites)
         ResultRun run(c.shape.PARMX, c.shape.PARMY, c.variableClasses, c.subVariableClasses, c.np);
         if (run.g->dimension == 2) {
             run.engine->stencilCounts.assign(c.np, 1);
+            run.engine->stencilStart.resize(c.np);
+            for (int p = 0; p < c.np; ++p)
+                run.engine->stencilStart[p] = std::size_t(p) * 6;
             run.engine->stencilPoints.assign(c.np * 6, 0);
         }
         run.engine->WriteResultHeader();

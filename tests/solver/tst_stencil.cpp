@@ -290,6 +290,102 @@ TEST(TwoDimensionalWeights, MeasureDoesNotDependOnTheLengthUnit)
     EXPECT_EQ(RRazava::det(cx, cy), 0.0);
 }
 
+// Widened stencils: the least-squares fit over two rings is exact for every quadratic, on fair
+// meshes, on meshes stretched a thousandfold (triangles nearly flat) and at the boundary; a set
+// of points on one line determines no quadratic.
+TEST(WidenedStencil, FitIsExactForEveryQuadratic)
+{
+    struct Case {
+        const char* what;
+        int cols, rows;
+        double jitter, sx, sy;
+        bool twoRings; // inner points are fitted soundly over their two rings
+    } cases[] = {{"jittered", 9, 8, 0.3, 1, 1, true},
+                 {"lattice", 7, 7, 0, 1, 1, false},
+                 {"stretched", 9, 8, 0.3, 1, 1e-3, false},
+                 {"small", 6, 6, 0.2, 1e-4, 2e-4, true}};
+    for (const Case& c : cases) {
+        StructuredMesh m(c.cols, c.rows, c.jitter);
+        for (int p = 0; p < m.np; ++p) {
+            m.x[p] *= c.sx;
+            m.y[p] *= c.sy;
+        }
+        // f = 1 + 2x - 3y + 0.5x^2 - 0.25xy + 0.75y^2 in the mesh's own units
+        auto f = [&](int q) {
+            const double x = m.x[q] / c.sx, y = m.y[q] / c.sy;
+            return 1 + 2 * x - 3 * y + 0.5 * x * x - 0.25 * x * y + 0.75 * y * y;
+        };
+        for (int p = 0; p < m.np; ++p) {
+            SCOPED_TRACE(testing::Message() << c.what << " point " << p);
+            int points[RRazava::kMaxWideStencil];
+            double w[5][RRazava::kMaxWideStencil];
+            const int count = RRazava::fitStencil(m.np, m.x.data(), m.y.data(), m.counts.data(),
+                                                  m.offsets.data(), m.list.data(), p, points,
+                                                  w[0], w[1], w[2], w[3], w[4]);
+            ASSERT_GE(count, 6);
+            ASSERT_LE(count, c.twoRings && !isBoundary(m, p) ? RRazava::kWideStencil
+                                                             : RRazava::kMaxWideStencil);
+            ASSERT_EQ(points[0], p);
+            auto apply = [&](int set) {
+                double sum = 0;
+                for (int j = 0; j < count; ++j)
+                    sum += w[set][j] * f(points[j]);
+                return sum;
+            };
+            const double x = m.x[p] / c.sx, y = m.y[p] / c.sy;
+            const double exact[5] = {(2 + x - 0.25 * y) / c.sx, (-3 - 0.25 * x + 1.5 * y) / c.sy,
+                                     1.0 / (c.sx * c.sx), 1.5 / (c.sy * c.sy),
+                                     -0.25 / (c.sx * c.sy)};
+            for (int set = 0; set < 5; ++set)
+                EXPECT_NEAR(apply(set), exact[set], 1e-8 * (1 + std::abs(exact[set]))) << set;
+        }
+    }
+    const StructuredMesh line(30, 1);
+    int points[RRazava::kMaxWideStencil];
+    double w[5][RRazava::kMaxWideStencil];
+    EXPECT_EQ(RRazava::fitStencil(line.np, line.x.data(), line.y.data(), line.counts.data(),
+                                  line.offsets.data(), line.list.data(), 10, points, w[0], w[1],
+                                  w[2], w[3], w[4]),
+              0);
+}
+
+// The second-derivative weights of six points are those of the quadratic through them, the same
+// whichever point is the centre: at most one of the six may keep the stencil, or two rows of a
+// second-order equation would be equal. Three points carry no second derivatives at all.
+TEST(WidenedStencil, AtMostOneCentreOfSixPointsKeepsThem)
+{
+    unsigned seed = 2024;
+    auto rnd = [&]() {
+        seed = seed * 1103515245u + 12345u;
+        return ((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    int kept = 0;
+    for (int trial = 0; trial < 2000; ++trial) {
+        double x[6], y[6];
+        for (int k = 0; k < 6; ++k) {
+            x[k] = rnd();
+            y[k] = rnd();
+        }
+        int keepers = 0;
+        for (int centre = 0; centre < 6; ++centre) {
+            int st[6] = {centre};
+            for (int k = 0, j = 1; k < 6; ++k)
+                if (k != centre)
+                    st[j++] = k;
+            double w[5][6];
+            RRazava::caldif(x, y, 6, st, w[0], w[1], w[2], w[3], w[4]);
+            if (!RRazava::stencilNeedsWidening(x, y, 6, st, w[2], w[3]))
+                ++keepers;
+        }
+        ASSERT_LE(keepers, 1) << "trial " << trial;
+        kept += keepers;
+    }
+    EXPECT_GT(kept, 100); // the rule keeps fair six-point stencils
+    const double x[3] = {0, 1, 0}, y[3] = {0, 0, 1}, zero[3] = {};
+    const int st[3] = {0, 1, 2};
+    EXPECT_TRUE(RRazava::stencilNeedsWidening(x, y, 3, st, zero, zero));
+}
+
 TEST(Upwind, LinearFunctionGivesItsExactSlopeForAnyVelocity)
 {
     const StructuredMesh m(6, 5, 0.3);
