@@ -184,6 +184,10 @@ private:
     void appendTriangle(const RCellTriangle& tri);
     void touchTriangle(int t);
     bool clipPolygon(std::vector<RPoly>& poly, bool left);
+    // Per triangle 1 inside the domain, 0 outside, walked from the enclosing corners across the
+    // edges: crossing a piece of an outline segment changes the side. False when the walk does
+    // not reach every triangle or meets one from two sides that disagree.
+    bool walkDomainParity(std::vector<char>& inside) const;
     int locateScan(double x, double y, int& t, int& n, int& a, int& b) const;
     // The lowest-index node within the mesh tolerance of (x, y), -1 when none.
     int nodeNear(double x, double y) const;

@@ -442,22 +442,77 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
     }
 }
 
+bool RDelaunay::walkDomainParity(std::vector<char>& inside) const
+{
+    const RTriangleMesh& m = *mesh;
+    const int nt = int(m.triangles.size());
+    inside.assign(size_t(nt), char(-1));
+    const int start = firstTriangleOf(0);
+    if (start < 0)
+        return false;
+    // The enclosing corners lie outside every closed path.
+    std::vector<int> todo{start};
+    inside[size_t(start)] = 0;
+    int reached = 1;
+    while (!todo.empty()) {
+        const int t = todo.back();
+        todo.pop_back();
+        const RCellTriangle& T = m.triangles[t];
+        for (int i = 0; i < 3; ++i) {
+            const int nb = T.neighbours[i];
+            if (nb < 0 || nb >= nt)
+                continue;
+            // Only a piece of an outline segment is a chord of a closed path.
+            const int seg = T.boundarySegments[i];
+            const bool crosses = seg >= 0 && seg < int(m.segments.size()) && m.segments[seg].type == 1;
+            const char side = char(crosses ? 1 - inside[size_t(t)] : inside[size_t(t)]);
+            if (inside[size_t(nb)] < 0) {
+                inside[size_t(nb)] = side;
+                todo.push_back(nb);
+                ++reached;
+            } else if (inside[size_t(nb)] != side) {
+                return false;
+            }
+        }
+    }
+    return reached == nt;
+}
+
 void RDelaunay::removeOuterTriangle()
 {
     RTriangleMesh& m = *mesh;
+    // Every piece is a constrained edge, so each triangle lies wholly inside or wholly outside:
+    // the parity of the paths around it follows from its neighbours' without a winding test,
+    // which near a chord (a thin triangle along a finely divided arc) sums every chord's angle.
+    // A walk that finds the parities inconsistent (a figure the check refuses) leaves each
+    // triangle to the winding test of its centroid.
+    std::vector<char> inside;
+    const bool walked = walkDomainParity(inside);
     int i = 0;
     while (i < int(m.triangles.size())) {
         if (cancel.load(std::memory_order_acquire))
             return;
-        const RCellTriangle& T = m.triangles[i];
-        const RGridPoint& a = m.gridPoints[T.vertices[0]];
-        const RGridPoint& b = m.gridPoints[T.vertices[1]];
-        const RGridPoint& c = m.gridPoints[T.vertices[2]];
-        const double cx = (a.x + b.x + c.x) / 3.0, cy = (a.y + b.y + c.y) / 3.0;
-        if (enclosePath(cx, cy) % 2 == 1)
+        bool keep;
+        if (walked) {
+            keep = inside[size_t(i)] == 1;
+        } else {
+            const RCellTriangle& T = m.triangles[i];
+            const RGridPoint& a = m.gridPoints[T.vertices[0]];
+            const RGridPoint& b = m.gridPoints[T.vertices[1]];
+            const RGridPoint& c = m.gridPoints[T.vertices[2]];
+            const double cx = (a.x + b.x + c.x) / 3.0, cy = (a.y + b.y + c.y) / 3.0;
+            keep = enclosePath(cx, cy) % 2 == 1;
+        }
+        if (keep) {
             ++i;
-        else
-            deleteTriangle(i);
+            continue;
+        }
+        if (walked) {
+            // The last triangle takes slot i.
+            inside[size_t(i)] = inside.back();
+            inside.pop_back();
+        }
+        deleteTriangle(i);
     }
 }
 

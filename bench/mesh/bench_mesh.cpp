@@ -4,8 +4,8 @@
 // (degrees), worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
 // The MORV_BENCH_EXPORT environment variable names a folder that receives each figure's
 // boundary nodes (a .geo file) for a comparison with another mesher.
-// Long boundaries without refinement (mesh type 3): a square of 4000 pieces a side and an
-// ellipse of 400 straight sides of 80 pieces (32,000 boundary nodes).
+// Long boundaries without refinement (mesh type 3): a square of 4000 pieces a side, an ellipse
+// of 400 straight sides of 80 pieces and a disc of four arcs, 32,000 boundary nodes each.
 //
 // BM_HeadlessMesh meshes whole documents at scale as a user does, `morv_headless mesh` in a
 // child process (load, check, generation, save): the plate at about 1e5 and 1e6 triangles and a
@@ -435,9 +435,11 @@ void registerAll()
         for (int type : {0, 4, 2})
             for (int n : sizes[figure])
                 mesh(figure, type, n);
-    // Long boundaries, no refinement: 4000 pieces a side, 400 sides of 80 pieces.
+    // Long boundaries, no refinement: 4000 pieces a side, 400 sides of 80 pieces, a disc of
+    // 32,000 arc pieces (its rough mesh is full of thin triangles along the arcs).
     mesh(0, 3, 4000);
     mesh(4, 3, 80);
+    mesh(3, 3, 32000);
 #ifdef MORV_HEADLESS
     // Whole documents: the plate at 158 and 500 pieces per unit length (about 1e5 and 1e6
     // triangles) and the disc of 4000 boundary points.
