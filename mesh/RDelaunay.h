@@ -79,7 +79,11 @@ public:
     // the margin (while the rough mesh is built); that, or either far vertex inside the other
     // side's circle when a nearly flat triangle is involved (once the domain is meshed); or
     // either far vertex inside the other side's circle (the last pass over a finished mesh).
-    enum class FlipRule { OneSide, FlatBothSides, BothSides };
+    // Exact: inside the circle exactly, without a margin, while the rough mesh puts its
+    // boundary nodes in. The margin scales with the circle: along a flat figure (a long strip)
+    // a triangle reaching far along it keeps a huge circle that every node put in near it lies
+    // within the margin of, and such triangles would stay for good.
+    enum class FlipRule { OneSide, FlatBothSides, BothSides, Exact };
     FlipRule flipRule = FlipRule::OneSide;
 
     // Spatial indexes and the ordered quality sequence. They change no result; off, every
@@ -196,6 +200,9 @@ private:
     // Whether a point located as `where` in triangle t (neighbour nb, vertex a opposite the
     // edge) can split it: on a free edge with a triangle beyond, every new triangle with area.
     bool canSplit(double x, double y, int where, int t, int nb, int a) const;
+    // WhereIsThisPt's answers from exact orientations alone, without the tolerance; a point on
+    // an edge is named from the lower-index triangle of the two.
+    int locateExactly(double x, double y, int& t, int& n, int& a, int& b);
     // Splits what the location found for node N, then flips.
     void splitFor(int N, int where, int t, int nb, int a, int b);
     // Inserts a node that is already a grid point but in no triangle yet; 1 when refused.

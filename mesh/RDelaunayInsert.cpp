@@ -293,6 +293,69 @@ int RDelaunay::MeshInsertPoint(double x, double y, int source, int kind, int reg
     return 0;
 }
 
+int RDelaunay::locateExactly(double x, double y, int& t, int& n, int& a, int& b)
+{
+    const RTriangleMesh& m = *mesh;
+    // Signs of the point against the three edges of a triangle (edge i opposite vertex i).
+    auto sides = [&](int tri, int o[3]) {
+        const RCellTriangle& T = m.triangles[tri];
+        for (int i = 0; i < 3; ++i) {
+            const RGridPoint& P = m.gridPoints[T.vertices[(i + 1) % 3]];
+            const RGridPoint& Q = m.gridPoints[T.vertices[(i + 2) % 3]];
+            o[i] = exactOrientation(P.x, P.y, Q.x, Q.y, x, y);
+        }
+        return o[0] >= 0 && o[1] >= 0 && o[2] >= 0;
+    };
+    int o[3];
+    int tri = -1;
+    if (fast && index.active()) {
+        tri = index.walkTo(x, y);
+        if (tri < 0) {
+            static thread_local std::vector<int> cand;
+            index.triangleCandidates(x, y, cand);
+            for (int c : cand)
+                if (sides(c, o)) {
+                    tri = c;
+                    break;
+                }
+        }
+    } else {
+        for (int c = 0; c < int(m.triangles.size()) && tri < 0; ++c)
+            if (sides(c, o))
+                tri = c;
+    }
+    if (tri < 0 || !sides(tri, o)) {
+        t = n = -1;
+        return -1;
+    }
+    if (fast)
+        index.walkFrom(tri);
+    const int zeros = (o[0] == 0) + (o[1] == 0) + (o[2] == 0);
+    if (zeros == 0) {
+        t = n = tri;
+        return 0;
+    }
+    if (zeros > 1) {
+        a = b = m.triangles[tri].vertices[o[0] != 0 ? 0 : o[1] != 0 ? 1 : 2];
+        return 1;
+    }
+    int r = o[0] == 0 ? 0 : o[1] == 0 ? 1 : 2;
+    // On an edge: named from its lower-index triangle, so that every way of finding it agrees.
+    const int other = m.triangles[tri].neighbours[r];
+    if (other >= 0 && other < tri) {
+        const RCellTriangle& U = m.triangles[other];
+        const int far = m.triangles[tri].oppVertex[r];
+        r = positionOf(U, far);
+        tri = other;
+    }
+    const RCellTriangle& T = m.triangles[tri];
+    t = tri;
+    n = T.neighbours[r];
+    a = T.vertices[r];
+    b = T.oppVertex[r];
+    return T.boundarySegments[r] < 0 ? 2 : -2;
+}
+
 int RDelaunay::insertPlacedNode(int N)
 {
     flipCount = 0;
@@ -300,7 +363,39 @@ int RDelaunay::insertPlacedNode(int N)
     if (!std::isfinite(x) || !std::isfinite(y))
         return 1;
     int t = -1, nb = -1, a = -1, b = -1;
-    const int where = locateInTriangles(x, y, t, nb, a, b);
+    // The nodes are already known to lie apart by more than the tolerance, and no edge is
+    // constrained yet. Exact signs find the node's triangle, where the tolerance of
+    // WhereIsThisPt may take a node beside a long thin triangle for one on its edge and refuse
+    // it. A node within the tolerance of an edge of that triangle (a division point a rounding
+    // error off the line of its side) still splits the edge, as WhereIsThisPt would have it,
+    // whenever the four triangles have area.
+    int where = locateExactly(x, y, t, nb, a, b);
+    if (where == 0) {
+        const RTriangleMesh& m = *mesh;
+        for (int r : {2, 0, 1}) {
+            const RCellTriangle& T = m.triangles[t];
+            const RGridPoint& P = m.gridPoints[T.vertices[(r + 1) % 3]];
+            const RGridPoint& Q = m.gridPoints[T.vertices[(r + 2) % 3]];
+            const int other = T.neighbours[r];
+            if (other < 0 || T.boundarySegments[r] >= 0
+                || !m.isOnSimpleLine(x, y, P.x, P.y, Q.x, Q.y)
+                || !canSplit(x, y, 2, t, other, T.vertices[r]))
+                continue;
+            // Named from the lower-index triangle of the two, as locateExactly names an edge.
+            int tri = t, k = r;
+            if (other < t) {
+                k = positionOf(m.triangles[other], T.oppVertex[r]);
+                tri = other;
+            }
+            const RCellTriangle& E = m.triangles[tri];
+            t = tri;
+            nb = E.neighbours[k];
+            a = E.vertices[k];
+            b = E.oppVertex[k];
+            where = 2;
+            break;
+        }
+    }
     if (!canSplit(x, y, where, t, nb, a))
         return 1;
     splitFor(N, where, t, nb, a, b);
@@ -452,6 +547,8 @@ bool RDelaunay::edgeFailsCircleTest(const RGridPoint& A, const RGridPoint& B, co
     double bound;
     if (inCircleEstimate(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y, bound) < -bound)
         return false;
+    if (flipRule == FlipRule::Exact)
+        return exactInCircle(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y) > 0;
     // Every test below is evaluated exactly, and each asks for D (or A) inside the circle by a
     // margin, which implies inside exactly. That sign is the same from both sides of the edge,
     // so an edge flipped away never comes back and every cascade ends.

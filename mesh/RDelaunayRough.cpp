@@ -668,6 +668,9 @@ void RDelaunay::roughMesh()
             xs.push_back(m.gridPoints[node].x);
             ys.push_back(m.gridPoints[node].y);
         }
+        // Exact flips make these nodes a Delaunay triangulation of them; the recovery of the
+        // pieces and everything after flip with the margin again.
+        flipRule = FlipRule::Exact;
         for (int i : roughInsertionOrder(xs, ys)) {
             if (insertPlacedNode(placed[size_t(i)]) != 0) {
                 const RGridPoint& g = m.gridPoints[placed[size_t(i)]];
@@ -677,8 +680,11 @@ void RDelaunay::roughMesh()
                          .arg(g.y, 0, 'g', 15));
             }
             if (stopped())
-                return;
+                break;
         }
+        flipRule = FlipRule::OneSide;
+        if (stopped())
+            return;
     }
     for (size_t i = 0; i < pieces.size(); ++i) {
         const Piece piece = pieces[i];

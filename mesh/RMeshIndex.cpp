@@ -435,21 +435,20 @@ void RMeshIndex::triangleCandidates(double x, double y, std::vector<int>& out)
     out.erase(std::unique(out.begin(), out.end()), out.end());
 }
 
-bool RMeshIndex::nearbyTriangles(double x, double y, std::vector<int>& out) const
+int RMeshIndex::walkTo(double x, double y) const
 {
     const std::vector<RCellTriangle>& tris = m->triangles;
     const std::vector<RGridPoint>& g = m->gridPoints;
     const int nt = int(tris.size());
     if (nt == 0 || !std::isfinite(x) || !std::isfinite(y))
-        return false;
+        return -1;
     int t = walkStart < nt ? walkStart : nt - 1;
     // Walk: leave each triangle across an edge the point lies beyond. The first edge tried
     // turns with every step, so the walk cannot circle in a mesh that is not Delaunay.
     const int bound = 64 + 4 * int(std::sqrt(double(nt)));
-    int steps = 0;
-    for (;; ++steps) {
+    for (int steps = 0;; ++steps) {
         if (steps > bound)
-            return false;
+            return -1;
         const RCellTriangle& T = tris[t];
         int across = -1;
         for (int k = 0; k < 3; ++k) {
@@ -462,11 +461,20 @@ bool RMeshIndex::nearbyTriangles(double x, double y, std::vector<int>& out) cons
             }
         }
         if (across < 0)
-            break;
+            return t;
         t = T.neighbours[across];
         if (t < 0)
-            return false;
+            return -1;
     }
+}
+
+bool RMeshIndex::nearbyTriangles(double x, double y, std::vector<int>& out) const
+{
+    const std::vector<RCellTriangle>& tris = m->triangles;
+    const std::vector<RGridPoint>& g = m->gridPoints;
+    const int t = walkTo(x, y);
+    if (t < 0)
+        return false;
     walkStart = t;
     // Every triangle that reaches within the margin of the point is edge-connected to this
     // one through edges that do too; a boundary edge that near means another part of the

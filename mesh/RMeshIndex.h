@@ -40,6 +40,10 @@ public:
     // when the walk cannot tell (it leaves the mesh, meets a boundary edge near the point or
     // runs too long); triangleCandidates must answer then.
     bool nearbyTriangles(double x, double y, std::vector<int>& out) const;
+    // The triangle where a walk from the triangle last found towards the point stops: one that
+    // holds the point, decided with exact orientations (inside or on its boundary). -1 when
+    // the walk leaves the mesh or runs too long.
+    int walkTo(double x, double y) const;
     // The next walk starts from this triangle (one just found by other means).
     void walkFrom(int t) const { walkStart = t; }
     // The triangles without area, ascending: the only candidates for a point farther than the

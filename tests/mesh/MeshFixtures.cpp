@@ -1,5 +1,7 @@
 #include "MeshFixtures.h"
 
+#include "mesh/RExactPredicates.h"
+
 #include <QTextStream>
 
 #include <algorithm>
@@ -180,6 +182,26 @@ std::string checkMesh(const RDelaunay& d, bool flipFree, int holes, double domai
         if (euler != 1 - holes) {
             err << "Euler characteristic " << euler << " for " << holes << " holes";
             return err.str();
+        }
+    }
+    return {};
+}
+
+std::string checkExactlyDelaunay(const RDelaunay& d)
+{
+    const RTriangleMesh& m = *d.mesh;
+    for (int t = 0; t < int(m.triangles.size()); ++t) {
+        const RCellTriangle& T = m.triangles[t];
+        for (int i = 0; i < 3; ++i) {
+            if (T.neighbours[i] < 0 || T.boundarySegments[i] >= 0)
+                continue;
+            const RGridPoint& A = m.gridPoints[T.vertices[i]];
+            const RGridPoint& B = m.gridPoints[T.vertices[(i + 1) % 3]];
+            const RGridPoint& C = m.gridPoints[T.vertices[(i + 2) % 3]];
+            const RGridPoint& D = m.gridPoints[T.oppVertex[i]];
+            if (exactInCircle(A.x, A.y, B.x, B.y, C.x, C.y, D.x, D.y) > 0)
+                return "edge " + std::to_string(i) + " of triangle " + std::to_string(t)
+                       + " has node " + std::to_string(T.oppVertex[i]) + " inside its circle";
         }
     }
     return {};

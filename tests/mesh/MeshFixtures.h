@@ -48,6 +48,10 @@ void addCircle(RTriangleMesh& m, double cx, double cy, double r, int arcs, int d
 // formula (negative skips it). domainArea: the expected area (negative skips it).
 std::string checkMesh(const RDelaunay& d, bool flipFree, int holes = -1, double domainArea = -1);
 
+// No free edge has the far vertex of its neighbour strictly inside its triangle's circumcircle,
+// by the exact test (no margin): a constrained Delaunay triangulation, up to cocircular ties.
+std::string checkExactlyDelaunay(const RDelaunay& d);
+
 // Every division piece of every segment is an edge carrying the segment's index.
 std::string checkBoundaryPieces(const RDelaunay& d);
 
