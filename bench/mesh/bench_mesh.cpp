@@ -1,7 +1,8 @@
 // Meshing speed and quality: a unit square, an annulus of arcs and a 2 x 1 plate with a hole of
 // radius 0.25, at several sizes up to about 1e5 triangles, in the automatic, worst-edge-first
 // and boundary-cell mesh types. Counters: nodes, triangles, smallest and largest angle
-// (degrees), worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
+// (degrees), triangles with an angle below 1 degree, free edge sides failing the circle test,
+// worst and mean radius ratio (2 r_in / r_out, 1 for an equilateral triangle).
 // The MORV_BENCH_EXPORT environment variable names a folder that receives each figure's
 // boundary nodes (a .geo file) for a comparison with another mesher.
 // Long boundaries without refinement (mesh type 3): a square of 4000 pieces a side, an ellipse
@@ -11,7 +12,8 @@
 // child process (load, check, generation, save): the plate at about 1e5 and 1e6 triangles and a
 // disc of radius 10 with 4000 boundary points (four arcs), all in the automatic type, which
 // lays a lattice here. Counters: nodes, triangles, the child's CPU and wall seconds, CPU
-// microseconds per triangle and per node, and its peak resident memory.
+// microseconds per triangle and per node, its peak resident memory, and the smallest angle,
+// triangles below 1 degree and circle test failures of the saved mesh.
 //
 // BM_RoughMeshBesideGmsh meshes the two long boundaries in type 3 with `morv_headless mesh` and,
 // in the same run, the same boundary nodes with `gmsh -2` (a .geo written from the saved
@@ -21,6 +23,7 @@
 #include "document/RMORVDocument.h"
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
+#include "mesh/RMeshQuality.h"
 #ifdef MORV_HEADLESS
 #include "bench/HeadlessChild.h"
 #endif
@@ -182,9 +185,19 @@ void exportGeo(const RTriangleMesh& m, const std::string& file, bool sizeFromBou
     std::fclose(f);
 }
 
+// The smallest angle (exactly enough for the flattest triangle), the triangles with an angle
+// below 1 degree and the free edge sides that fail the circle test.
+void angleCounters(const RTriangleMesh& m, benchmark::State& state)
+{
+    const RMeshQuality q = measureMesh(m, false);
+    state.counters["minAngle"] = q.smallestAngle;
+    state.counters["below1deg"] = double(q.below1Degree);
+    state.counters["circleFailures"] = double(q.circleFailures);
+}
+
 void quality(const RTriangleMesh& m, benchmark::State& state)
 {
-    double minAngle = 180, maxAngle = 0, worst = 1, sum = 0;
+    double maxAngle = 0, worst = 1, sum = 0;
     for (const RCellTriangle& t : m.triangles) {
         double len[3];
         for (int i = 0; i < 3; ++i) {
@@ -197,7 +210,6 @@ void quality(const RTriangleMesh& m, benchmark::State& state)
             const double ang = std::acos(std::clamp((B * B + C * C - A * A) / (2 * B * C), -1.0,
                                                     1.0))
                                * 180 / kPi;
-            minAngle = std::min(minAngle, ang);
             maxAngle = std::max(maxAngle, ang);
         }
         const double s = (len[0] + len[1] + len[2]) / 2;
@@ -209,7 +221,7 @@ void quality(const RTriangleMesh& m, benchmark::State& state)
     }
     state.counters["nodes"] = double(m.gridPoints.size() - 3);
     state.counters["triangles"] = double(m.triangles.size());
-    state.counters["minAngle"] = minAngle;
+    angleCounters(m, state);
     state.counters["maxAngle"] = maxAngle;
     state.counters["worstRatio"] = worst;
     state.counters["meanRatio"] = m.triangles.empty() ? 0 : sum / double(m.triangles.size());
@@ -311,6 +323,11 @@ void BM_HeadlessMesh(benchmark::State& state)
     }
     long nodes, triangles;
     countMesh(out, nodes, triangles);
+    {
+        RMORVDocument meshed;
+        if (meshed.loadfile(QString::fromStdString(out)) == 0)
+            angleCounters(*meshed.mesh, state);
+    }
     QFile::remove(QString::fromStdString(out));
     state.counters["nodes"] = double(nodes - 3);
     state.counters["triangles"] = double(triangles);
