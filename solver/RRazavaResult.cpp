@@ -174,15 +174,18 @@ void RRazava::WriteNeighbourLines()
     MORVGlobalData& g = *gd;
     if (g.dimension != 2)
         return;
-    RFile& f = g.resultFile;
+    RLineBlock block(g.resultFile);
+    std::string& line = block.text();
     for (int p = 0; p < g.pointCount; ++p) {
         const int count = stencilCounts[p];
-        std::string line = std::to_string(count);
-        for (int j = 0; j < count; ++j)
-            line += " " + std::to_string(stencilPoints[stencilStart[p] + j] + 1);
-        WriteLine(f, line);
+        appendInteger(line, count);
+        for (int j = 0; j < count; ++j) {
+            line += ' ';
+            appendInteger(line, stencilPoints[stencilStart[p] + j] + 1);
+        }
+        block.endLine();
     }
-    FlushFile(f);
+    block.flush();
 }
 
 void RRazava::filout(double tOld, double tNew, const double* oldValues, const double* newValues,
