@@ -158,6 +158,14 @@ bool RRazava::integrate(double& t)
         const double tNew = t + dt;
 
         evaluateTerminate(t, dt);
+        // An error counted while TERMINATE ran (an unknown opcode) fails the step as one counted
+        // while the level was assembled does: the next step's Newton iteration would stop on it
+        // at its first point, and after the last step the run would end with status 0 and an
+        // error. The level is not written.
+        if (g.runErrorCount.load(std::memory_order_relaxed) != 0) {
+            endRun(11, " ! E0011 !");
+            return false;
+        }
         const bool terminate = std::floor(g.terminateValue + 0.5) == 1.0;
         if (outputCounter == 0 || stepMode == -1 || terminate)
             writeLevel(t, tNew, g.ALPHA);

@@ -33,6 +33,31 @@ void expectTimes(const std::vector<double>& actual, const std::vector<double>& e
         EXPECT_NEAR(actual[i], expected[i], 1e-12) << "record " << i;
 }
 
+// Appends a byte that no instruction has to a code section of a compiled data file, as a
+// damaged file would hold it; the interpreter meets it after the section's own code.
+void appendUnknownOpcode(const std::string& dataFile, int section)
+{
+    static const char* const labels[] = {"/assume", "/sub var.", "/initial", "/equation",
+                                         "/terminate"};
+    std::vector<std::string> lines = splitLines(readAll(dataFile));
+    const auto head = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find(labels[section]) != std::string::npos;
+    });
+    ASSERT_NE(head, lines.end());
+    const int length = std::stoi(*head);
+    *head = std::to_string(length + 1) + head->substr(head->find(' '));
+    // Twenty bytes a line.
+    const auto codeLines = (length + 19) / 20;
+    if (codeLines == 0)
+        lines.insert(head + 1, " 200");
+    else
+        *(head + codeLines) += " 200";
+    std::string text;
+    for (const std::string& l : lines)
+        text += l + "\r\n";
+    writeAll(dataFile, text);
+}
+
 } // namespace
 
 TEST(TimeLoop, DecayReachesTheKnownValueOfTheScheme)
@@ -218,6 +243,7 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
         const char* errorLine; // nullptr: the preparation failed, no line of its own
         double restartTime;    // start of the failed step
         std::size_t records;
+        int damaged = -1;      // a section given a byte no instruction has
     } cases[] = {
         {"singular step", "%EQU: c - 1", "%EQU: (c[t] + c)*(t < 0.25)", 8, " ! E0008 !", 0.2, 3},
         {"math error in a step", "%EQU: c - 1", "%EQU: c[t] + c + 0*LOG(0.25 - t)", 18,
@@ -225,6 +251,12 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
         {"singular start", "%EQU: 0*c", "%EQU: c[t] + c", 7, nullptr, 0.0, 0},
         {"math error at the start", "%EQU: c - 1 + 0*LOG(c - 2)", "%EQU: c[t] + c", 17,
          nullptr, 0.0, 0},
+        // A damaged section: the unknown opcode counts an error; the level being prepared or
+        // solved fails at once, its values unwritten.
+        {"unknown opcode in ASSUME", "%EQU: c - 1", "%EQU: c[t] + c", 11, nullptr, 0.0, 0,
+         SectionAssume},
+        {"unknown opcode in TERMINATE", "%EQU: c - 1", "%EQU: c[t] + c", 11, " ! E0011 !", 0.0,
+         1, SectionTerminate},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,6 +264,8 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
         d->script(SectionInitial, {c.initial});
         d->script(SectionEquation, {c.equation});
         ASSERT_EQ(d->compile(), "");
+        if (c.damaged >= 0)
+            appendUnknownOpcode(d->dataFile(), c.damaged);
         const RunOutcome out = runEngine(d->dataFile());
         EXPECT_EQ(out.status, c.status);
         EXPECT_GE(out.errors, 1);
