@@ -2,12 +2,14 @@
 #include "widgets/RUserInterface.h"
 #include "app/RApplicationSetup.h"
 #include "app/TMORVMain.h"
+#include "solver/RProcessMemory.h"
 
 #include <QApplication>
 #include <exception>
 
 int main(int argc, char** argv)
 {
+    tuneProcessMemory(argv);
     QApplication app(argc, argv);
     setUpApplication();
     try {

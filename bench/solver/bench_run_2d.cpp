@@ -23,6 +23,7 @@
 #include "bench/HeadlessChild.h"
 #include "compiler/RCompileRun.h"
 #include "document/RMORVDocument.h"
+#include "solver/RProcessMemory.h"
 #include "solver/RRazava.h"
 #include "solver/RRunCommit.h"
 #include "solver/RunEvent.h"
@@ -427,6 +428,7 @@ BENCHMARK(BM_SideBySide2D)
 
 int main(int argc, char** argv)
 {
+    tuneProcessMemory(argv); // the memory set-up of the programs, for the in-process phases
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,7 @@
 // without a window. Messages go to stderr.
 #include "Commands.h"
 #include "document/RMessages.h"
+#include "solver/RProcessMemory.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    tuneProcessMemory(argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Vesko");
     QCoreApplication::setApplicationName("MORV3");
