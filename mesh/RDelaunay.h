@@ -218,6 +218,12 @@ private:
     // Whether every triangle keeps its area when the node coordinates are saved to the
     // document's 15 significant digits and read again. When not, `fault` says where.
     bool nodesSurviveSaving(QString& fault) const;
+    // Moves every node to the coordinates the document keeps of it (15 significant digits, read
+    // back), so that the mesh measured and handed out is the one a saved document holds; returns
+    // the coordinates as generated (x, y of each node in turn).
+    std::vector<double> roundNodesAsSaved();
+    // Exchanges the coordinates of every node with those in `xy` (x, y of each node in turn).
+    void swapNodeCoordinates(std::vector<double>& xy);
     // Ends the generation as failed and, for its first failure, tells the user why and where.
     void fail(const QString& reason);
     // "piece k of segment s, from (x, y) to (x, y)" for the division piece between two nodes

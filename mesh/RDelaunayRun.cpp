@@ -145,6 +145,27 @@ bool RDelaunay::nodesSurviveSaving(QString& fault) const
     return true;
 }
 
+std::vector<double> RDelaunay::roundNodesAsSaved()
+{
+    std::vector<double> generated;
+    generated.reserve(2 * mesh->gridPoints.size());
+    for (RGridPoint& g : mesh->gridPoints) {
+        generated.push_back(g.x);
+        generated.push_back(g.y);
+        g.x = asSaved(g.x);
+        g.y = asSaved(g.y);
+    }
+    return generated;
+}
+
+void RDelaunay::swapNodeCoordinates(std::vector<double>& xy)
+{
+    for (size_t i = 0; i < mesh->gridPoints.size() && 2 * i + 1 < xy.size(); ++i) {
+        std::swap(mesh->gridPoints[i].x, xy[2 * i]);
+        std::swap(mesh->gridPoints[i].y, xy[2 * i + 1]);
+    }
+}
+
 bool RDelaunay::generate()
 {
     failed = false;
@@ -177,9 +198,26 @@ bool RDelaunay::generate()
         QString fault;
         if (!stopped() && (!finishedMeshIsSound(fault) || !nodesSurviveSaving(fault)))
             fail(fault);
+        // Saving moves each node by up to half a unit in its 15th digit. For a figure whose
+        // size is below about 1e-10 of its coordinates, that is enough to put a node inside the
+        // circle of a neighbouring triangle: the saved mesh would fail the circle test the mesh
+        // in memory passed. So the nodes take their saved coordinates here, the edges they
+        // make fail are flipped, and the mesh in memory is the one the document holds.
+        std::vector<double> generated;
         if (!stopped()) {
+            generated = roundNodesAsSaved();
+            flipFailingEdges();
+            if (!finishedMeshIsSound(fault))
+                fail(fault);
+        }
+        if (!stopped()) {
+            // Normals and region tables come from the nodes as generated, as they always did:
+            // from the saved coordinates a normal would differ in its last digits, and every
+            // saved mesh with a curved boundary would change for nothing.
+            swapNodeCoordinates(generated);
             SetConnNorm();
             SetInteg2Grid();
+            swapNodeCoordinates(generated);
         }
     }
     // The lookups serve the generation only; their memory goes with it.

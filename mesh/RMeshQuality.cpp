@@ -57,7 +57,8 @@ double sectorAngle(const RTriangleMesh& m, int t, int v)
 }
 
 // Finds boundary nodes by position: the exact coordinates first (the generator places them
-// where the division points are computed), else the nearest within the figure's tolerance.
+// where the division points are computed), else the nearest within the figure's tolerance or
+// the rounding of a saved coordinate.
 class NodeFinder {
 public:
     explicit NodeFinder(const RTriangleMesh& m) : mesh(m)
@@ -72,7 +73,10 @@ public:
     }
     int find(double x, double y) const
     {
-        const double tol = mesh.tolerance;
+        // A finished mesh holds its nodes as a document saves them, up to half a unit in the
+        // 15th digit from where the division points are computed: for a figure small beside
+        // its coordinates that is more than the figure's tolerance.
+        const double tol = std::max(mesh.tolerance, 1e-14 * std::max(std::fabs(x), std::fabs(y)));
         auto lo = std::lower_bound(byX.begin(), byX.end(), x - tol,
                                    [&](int n, double v) { return mesh.gridPoints[n].x < v; });
         int best = -1;
