@@ -23,6 +23,11 @@ void tuneProcessMemory(char** argv)
 {
 #if defined(__GLIBC__)
     mallopt(M_ARENA_MAX, 1);
+    // Blocks below 32 MiB come from the heap, and up to 256 MiB freed at its top stay mapped,
+    // so that the work arrays of the next phase or Newton iteration take pages already
+    // touched instead of fresh ones that must be zeroed again.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     const std::string tunables = tunablesWithHugePages(std::getenv("GLIBC_TUNABLES"));
     if (tunables.empty() || !argv || !argv[0])
         return;

@@ -11,7 +11,7 @@
 #include <string>
 
 // Call first in main(), before any thread is started, with main's argv. Sets one malloc arena
-// and, when the environment does not yet say how the heap is to use huge pages, starts the
+// that keeps what is freed for reuse and, when the environment does not yet say how the heap is to use huge pages, starts the
 // program again with the tunable added (once: the new environment says it). A user's own
 // glibc.malloc.hugetlb setting stands; set glibc.malloc.hugetlb=0 to run without, for example
 // under a profiler that would not follow the restart. Nothing changes in what a run computes.
