@@ -4,6 +4,7 @@
 #include "document/RMORVDocument.h"
 #include "mesh/RDelaunay.h"
 #include "mesh/RMeshReplace.h"
+#include "mesh/RSegmentCrossings.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -49,6 +50,11 @@ int cmdMesh(const QStringList& args)
                 if (mesh.segments[i].selected)
                     std::fprintf(stderr, " %d", i);
             std::fprintf(stderr, "\n");
+            // The selection names the places; crossings are the one problem whose reason the
+            // listing cannot show (an open chain selects points, an item outside the domain
+            // itself).
+            for (const auto& [a, b] : crossingSegmentPairs(mesh))
+                std::fprintf(stderr, "segments %d and %d cross\n", a, b);
             return 1;
         }
         gen.meshAngle = doc.meshAngle;

@@ -93,6 +93,7 @@ TEST(HeadlessMesh, RefusedFiguresReportWhy)
         EXPECT_NE(r.exitCode, 0);
         EXPECT_TRUE(r.err.contains("1 problem(s)")) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains("segments: 4 5")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("segments 4 and 5 cross")) << r.err.toStdString();
     }
     {
         RMORVDocument doc;
@@ -143,6 +144,7 @@ TEST(HeadlessMesh, NodesTheDocumentCannotHoldApartFailTheGeneration)
         const RMeshQuality q = measureMesh(*back.mesh, false);
         EXPECT_GT(q.triangles, 20);
         EXPECT_EQ(q.folded, 0) << q.firstFault;
+        EXPECT_EQ(q.circleFailures, 0) << q.firstFault;
     }
 }
 
