@@ -413,14 +413,28 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         dividePolygon(cavity, p, q, 1);
         if (failed)
             return;
-        int tt, nn, aa, bb;
-        if (WhereIsThisPt((P.x + Q.x) / 2, (P.y + Q.y) / 2, tt, nn, aa, bb) != -2) {
+        // The rebuilt cavity holds the piece as an edge: it is looked up among the triangles
+        // at p. Locating the piece's middle cannot tell in a figure only a few tolerances wide,
+        // where the middle lies within the tolerance of other edges as well.
+        t = -1;
+        auto hasPiece = [&](int k) { return edgeJoining(m.triangles[k], p, q) >= 0; };
+        if (fast && index.active()) {
+            for (int k : index.incident(p))
+                if (hasPiece(k)) {
+                    t = k;
+                    break;
+                }
+        } else {
+            for (int k = 0; k < int(m.triangles.size()) && t < 0; ++k)
+                if (hasPiece(k))
+                    t = k;
+        }
+        if (t < 0) {
             neverHappened();
             fail(pieceText(p, q, s) + QStringLiteral(", is no edge after the mesh around it "
                                                      "was rebuilt."));
             return;
         }
-        t = tt;
     }
     // Mark the piece constrained on both sides.
     RCellTriangle& T = m.triangles[t];

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 namespace {
 constexpr double kPi = 3.14159265358979;
@@ -71,6 +72,21 @@ RTriangleMesh asSaved(const RTriangleMesh& m)
     return saved;
 }
 
+// A sliver triangle 0.28 long whose two long sides, of 13 and 2 pieces, lie 5e-9 apart at its
+// short side (of 13 pieces) and meet at 0.008 degrees: a division node of the one stands 3e-9,
+// about the figure's tolerance, from a piece of the other.
+void sliver(RTriangleMesh& m)
+{
+    const int a = addPoint(m, -3.90625e-05, -3.90625e-05);
+    const int b = addPoint(m, -7.8125e-05, -3.90625e-05);
+    const int c = addPoint(m, 0.28, 0);
+    for (const auto& [from, to, division] : {std::tuple{b, a, 13}, {a, c, 13}, {c, b, 2}}) {
+        SegmentSpec spec;
+        spec.division = division;
+        addSegment(m, from, to, spec);
+    }
+}
+
 struct HardFigure {
     const char* name;
     std::function<void(RTriangleMesh&)> build;
@@ -108,6 +124,10 @@ TEST(HardFigures, MeshWithoutFlatTrianglesAndPassTheCircleTest)
         // circles, so the saved mesh failed the circle test the generated one passed.
         {"ellipse 1e-12 wide at (1, 1)",
          [](RTriangleMesh& m) { ellipse(m, 40, 3, 1e-12, 7e-13, 0, 1, 1); }, {0, 1, 2, 4}},
+        // Refused: the middle of a recovered piece lay within the tolerance of another edge,
+        // so the piece was taken for no edge. Its sides leave no room for an angle above 2e-7
+        // degrees.
+        {"sliver triangle a few tolerances wide", sliver, {0, 1, 2, 3, 4}, 1e-7},
     };
     for (const HardFigure& f : figures)
         for (int type : f.types) {
