@@ -122,11 +122,32 @@ public:
             }
         }
         result_.clear();
-        for (int q : touched_)
-            result_.push_back({level_[q], dist2(p, q), q});
+        bool comparable = true;
+        for (int q : touched_) {
+            const double d2 = dist2(p, q);
+            comparable = comparable && !std::isnan(d2);
+            result_.push_back({level_[q], d2, q});
+        }
         const int want = std::min(orderedCandidates, np_);
         const int keep = std::min<int>(want, static_cast<int>(result_.size()));
-        std::partial_sort(result_.begin(), result_.begin() + keep, result_.end());
+        if (comparable) {
+            // The walk lists the points level by level: each level is sorted on its own, and
+            // the last level needed only as far as the first `keep` reach.
+            auto begin = result_.begin();
+            const auto last = result_.begin() + keep;
+            while (begin < last) {
+                auto end = begin;
+                while (end != result_.end() && end->level == begin->level)
+                    ++end;
+                if (end <= last)
+                    std::sort(begin, end);
+                else
+                    std::partial_sort(begin, last, end);
+                begin = end;
+            }
+        } else {
+            std::partial_sort(result_.begin(), result_.begin() + keep, result_.end());
+        }
         result_.resize(keep);
         if (keep < want)
             nearestOthers(p, want - keep);
