@@ -546,17 +546,23 @@ std::string checkFinishedMesh(const RDelaunay& generator, bool angles)
     if (angles) {
         const std::vector<char> excused = excusedNodes(m, pieces);
         const double smallest = Pi / 180.0;
+        // A flat triangle of boundary nodes alone (the segments' division nodes) is one the
+        // refinement placed no node near, told apart from one with a node the refinement
+        // placed or an inner point of the figure: their causes differ.
+        auto boundaryNode = [&](int node) { return m.gridPoints[node].nodeKind == 2; };
         for (int t = 0; t < nt; ++t) {
             const auto& v = m.triangles[t].vertices;
             if (excused[v[0]] || excused[v[1]] || excused[v[2]])
                 continue;
+            const bool unsplit = boundaryNode(v[0]) && boundaryNode(v[1]) && boundaryNode(v[2]);
             for (int i = 0; i < 3; ++i) {
                 const double angle = angleAt(m.gridPoints[v[i]], m.gridPoints[v[(i + 1) % 3]],
                                              m.gridPoints[v[(i + 2) % 3]]);
                 if (angle < smallest)
-                    return text("angle", "triangle " + num(t) + " has an angle of "
-                                             + std::to_string(angle * 180 / Pi)
-                                             + " degrees at node " + num(v[i]));
+                    return text(unsplit ? "unsplit angle" : "angle",
+                                "triangle " + num(t) + " has an angle of "
+                                    + std::to_string(angle * 180 / Pi) + " degrees at node "
+                                    + num(v[i]));
             }
         }
     }

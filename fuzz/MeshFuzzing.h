@@ -53,8 +53,10 @@ double figureDomainArea(const RTriangleMesh& figure);
 
 // Empty when the finished mesh of the generator's figure is sound; otherwise "kind: detail",
 // the kind one of "empty mesh", "triangle vertex", "orientation", "overlap", "neighbours",
-// "boundary edge", "piece", "unused node", "area", "angle". Angles are checked only when
-// `angles` is set: no angle below 1 degree, except in triangles near where the boundary leaves
-// no room for one (two pieces meeting below 2 degrees, a piece along a channel narrower than
-// tan 2 degrees of its length; MeshFuzzing.cpp says how near).
+// "boundary edge", "piece", "unused node", "area", "angle", "unsplit angle". Angles are checked
+// only when `angles` is set: no angle below 1 degree, except in triangles near where the
+// boundary leaves no room for one (two pieces meeting below 2 degrees, a piece along a channel
+// narrower than tan 2 degrees of its length; MeshFuzzing.cpp says how near). A flat triangle
+// whose three nodes are boundary nodes is an "unsplit angle" (the refinement placed no node
+// near it); one with a node the refinement placed is an "angle".
 std::string checkFinishedMesh(const RDelaunay& generator, bool angles);
