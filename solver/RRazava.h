@@ -149,6 +149,10 @@ public:
     // Out of line, so that the interpreter loop keeps its registers.
     [[gnu::noinline, gnu::cold]] double nonFiniteValue(const char* sectionLabel, int position,
                                                        double value);
+    // A second derivative asked for at an inner point whose mesh neighbourhood cannot give one
+    // (secondDerivativeMissing): the first time for that point, one run error and a log line
+    // naming it. The run then fails instead of solving with 0 for that derivative.
+    [[gnu::noinline, gnu::cold]] void missingSecondDerivative(int point);
     // A built-in function's result that is not finite: one math error named after function id.
     [[gnu::noinline, gnu::cold]] void nonFiniteFunctionResult(const char* sectionLabel,
                                                                int position, int id, double& result);
@@ -275,6 +279,10 @@ public:
     std::vector<std::size_t> stencilStart;
     std::vector<int> stencilPoints;
     std::vector<double> weightDx, weightDy, weightDxx, weightDyy, weightDxy;
+    // Per point of a plane grid: 1 for an inner point whose stencil has no second derivatives
+    // and that no fit could widen (too few points around it for a quadratic), 2 once the run
+    // has reported it; empty when every inner point has second derivatives.
+    std::vector<unsigned char> secondDerivativeMissing;
     std::vector<double> restartCache;
     int restartCacheState = 0;
     std::unique_ptr<SSolverMatrix> matrix; // linear system of the Newton iteration

@@ -91,6 +91,25 @@ void RRazava::errtra(const char* sectionLabel, int position, const char* name, d
     value = substitute;
 }
 
+void RRazava::missingSecondDerivative(int point)
+{
+    MORVGlobalData& g = *gd;
+    if (point < 0 || static_cast<std::size_t>(point) >= secondDerivativeMissing.size())
+        return;
+    unsigned char& state = secondDerivativeMissing[static_cast<std::size_t>(point)];
+    if (state == 0)
+        return;
+    if (state == 1) {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "%d", point + 1);
+        logLine(std::string(" ! no second derivative at point ") + buf + " ("
+                + formatE(g.pointX[point], 12, 5) + "," + formatE(g.pointY[point], 12, 5)
+                + "): too few mesh points around it to fit a quadratic");
+        state = 2;
+        g.runErrorCount.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
 double RRazava::nonFiniteValue(const char* sectionLabel, int position, double value)
 {
     errtra(sectionLabel, position, std::isnan(value) ? "NAN" : "INF", value,

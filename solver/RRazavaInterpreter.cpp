@@ -348,9 +348,22 @@ void RRazava::EvalEqu(REvalContext& c)
             case pushTimeDerivative: v = t.timeDerivative[k]; break;
             case pushDdx: v = t.ddx[k]; break;
             case pushDdy: v = t.ddy[k]; break;
-            case pushD2dx2: v = t.d2dx2[k]; break;
-            case pushD2dy2: v = t.d2dy2[k]; break;
-            case pushD2dxdy: v = t.d2dxdy[k]; break;
+            // A point without second derivatives would give 0 here whatever its values.
+            case pushD2dx2:
+                v = t.d2dx2[k];
+                if (!secondDerivativeMissing.empty()) [[unlikely]]
+                    missingSecondDerivative(c.point);
+                break;
+            case pushD2dy2:
+                v = t.d2dy2[k];
+                if (!secondDerivativeMissing.empty()) [[unlikely]]
+                    missingSecondDerivative(c.point);
+                break;
+            case pushD2dxdy:
+                v = t.d2dxdy[k];
+                if (!secondDerivativeMissing.empty()) [[unlikely]]
+                    missingSecondDerivative(c.point);
+                break;
             case pushCentral: v = (t.upperValue[k] - t.lowerValue[k]) / central; break;
             case pushLower: v = t.lowerValue[k]; break;
             case pushUpper: v = t.upperValue[k]; break;

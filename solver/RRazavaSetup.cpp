@@ -67,7 +67,8 @@ void RRazava::PrepareInitial(int& code)
     // from them); a plane run lists them and, with a fresh header, writes its neighbour lines.
     // The listing is formatted without printf into large blocks and flushed once: a string and
     // a printf call per number made it several percent of a whole run at 1e5 points.
-    // A widened stencil (a least-squares fit over more points) is marked at the end of its line.
+    // A widened stencil (a least-squares fit over more points) is marked at the end of its line,
+    // and so is an inner point's stencil that has no second derivatives and could not be widened.
     if (g.dimension == 2 && g.IPRT % 10 >= 2 && g.IPRN > 0 && g.logFile.writer) {
         RLineBlock block(g.logFile);
         std::string& line = block.text();
@@ -82,6 +83,8 @@ void RRazava::PrepareInitial(int& code)
                 appendInteger(line, stencilPoints[stencilStart[p] + j] + 1, 6);
             if (stencilStart[p] >= static_cast<std::size_t>(np) * 6)
                 line += "  widened";
+            else if (!secondDerivativeMissing.empty() && secondDerivativeMissing[p] != 0)
+                line += "  no second derivatives";
             block.endLine();
         }
         block.flush();

@@ -29,6 +29,9 @@
 // rings (at most 20 points); its weights depend on the distances from its own centre, so no two
 // points share a row. Where that fit is not sound either (the rings lie too close to one line),
 // ring after ring more is taken, up to six rings and 64 points, and the soundest fit is used.
+// A point whose rings hold too few points for a quadratic at all (a mesh of a handful of
+// nodes) keeps its stencil; where that has no second derivatives, a run that asks for one
+// there fails with a line naming the point instead of taking 0 for it.
 #include "solver/RRazava.h"
 
 #include <algorithm>
@@ -275,6 +278,7 @@ int RRazava::widenStencils(int np, const double* x, const double* y, const int* 
                            const double* ny)
 {
     int widest = 0;
+    secondDerivativeMissing.clear();
     int wide[kMaxWideStencil];
     double w[5][kMaxWideStencil];
     for (int p = 0; p < np; ++p) {
@@ -286,8 +290,20 @@ int RRazava::widenStencils(int np, const double* x, const double* y, const int* 
             continue;
         const int count = fitStencil(np, x, y, counts, offsets, list, p, wide, w[0], w[1],
                                      w[2], w[3], w[4]);
-        if (count == 0)
-            continue; // nothing better than the selection's stencil
+        if (count == 0) {
+            // Nothing better than the selection's stencil. Where that is the three-point one,
+            // a second derivative at the point would be 0 whatever the values: a heat run would
+            // keep the point at its start value, so asking for one there fails the run.
+            bool none = true;
+            for (int j = 0; j < stencilCounts[p]; ++j)
+                none = none && weightDxx[s + j] == 0 && weightDyy[s + j] == 0
+                       && weightDxy[s + j] == 0;
+            if (none) {
+                secondDerivativeMissing.resize(static_cast<std::size_t>(np), 0);
+                secondDerivativeMissing[static_cast<std::size_t>(p)] = 1;
+            }
+            continue;
+        }
         const std::size_t at = stencilPoints.size();
         stencilPoints.insert(stencilPoints.end(), wide, wide + count);
         std::vector<double>* sets[5] = {&weightDx, &weightDy, &weightDxx, &weightDyy,

@@ -7,6 +7,7 @@
 // in the log's stencil listing, and move every inner point of a heat run.
 #include "ExampleRun.h"
 
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cmath>
@@ -255,4 +256,68 @@ TEST(PlaneOperatorHeat, EveryInnerPointMoves)
     }
     EXPECT_GT(inner, 1000);
     EXPECT_EQ(still, 0);
+}
+
+// A square drawn as four sides of one piece each meshes to its corners and its centre: the
+// centre's neighbourhood (five points) determines no quadratic, so no stencil gives it second
+// derivatives. An equation that asks for one there fails the run with a line naming the point,
+// steady or transient (a heat run would otherwise keep the centre at its start value); one that
+// needs first derivatives only still runs.
+TEST(PlaneOperatorTooFewPoints, SecondDerivativeAtAPointWithoutOneFailsTheRun)
+{
+    const QString boundary = QStringLiteral("%IF: ATTRIBUTE(3)^2 + ATTRIBUTE(4)^2 > 0.5");
+    const struct {
+        const char* what;
+        int PARMT;
+        QStringList initial, equation;
+        int status;
+    } cases[] = {
+        {"steady Laplace", 0, laplace(kQuadratic), {}, 11},
+        {"heat", 1,
+         {boundary, QStringLiteral("  r = u - (2 + x*x)"), QStringLiteral("%ELSE"),
+          QStringLiteral("  r = u"), QStringLiteral("%ENDIF"), QStringLiteral("%EQU: r")},
+         {boundary, QStringLiteral("  r = u - (2 + x*x)"), QStringLiteral("%ELSE"),
+          QStringLiteral("  r = u[t] - (u[x,2] + u[y,2])"), QStringLiteral("%ENDIF"),
+          QStringLiteral("%EQU: r")},
+         11},
+        {"first derivatives only", 1,
+         {boundary, QStringLiteral("  r = u - (2 + x)"), QStringLiteral("%ELSE"),
+          QStringLiteral("  r = u"), QStringLiteral("%ENDIF"), QStringLiteral("%EQU: r")},
+         {boundary, QStringLiteral("  r = u - (2 + x)"), QStringLiteral("%ELSE"),
+          QStringLiteral("  r = u[t] - u[x]"), QStringLiteral("%ENDIF"),
+          QStringLiteral("%EQU: r")},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExampleRun run = generated("diamond", ellipseDocument(1, 1, 4, 1, 0, 0));
+        ASSERT_EQ(run.mesh(), 0) << run.output.toStdString();
+        {
+            RMORVDocument doc;
+            ASSERT_EQ(doc.loadfile(run.path(QStringLiteral(".MV3"))), 0);
+            SControlData& control = *doc.compiler->control;
+            control.PARMT = c.PARMT;
+            control.DELT = 0.05;
+            control.TEND = 0.15;
+            doc.scripts[RMORVDocument::Initial] = c.initial;
+            doc.scripts[RMORVDocument::Equation] = c.equation;
+            ASSERT_EQ(doc.savefile(run.path(QStringLiteral(".MV3"))), 0);
+        }
+        EXPECT_EQ(run.run(), c.status) << run.output.toStdString();
+        QFile file(run.path(c.status == 0 ? QStringLiteral(".MVL3") : QStringLiteral(".MVL3$")));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString log = QString::fromUtf8(file.readAll());
+        // The centre is the one point off the unit circle.
+        static const QRegularExpression listed(
+            QStringLiteral("\\n\\s*(\\d)\\(\\s*(\\S+),\\s*(\\S+)\\)[\\s\\d]*no second derivatives\\n"));
+        const QRegularExpressionMatch m = listed.match(log);
+        ASSERT_TRUE(m.hasMatch()) << log.toStdString();
+        EXPECT_LT(std::hypot(m.captured(2).toDouble(), m.captured(3).toDouble()), 1e-9);
+        const QString line = QStringLiteral(" ! no second derivative at point %1 (").arg(m.captured(1));
+        EXPECT_EQ(log.count(line), c.status == 0 ? 0 : 1) << log.toStdString();
+        if (c.status == 0) {
+            ASSERT_EQ(run.load(), ResultLoaded);
+            EXPECT_NE(run.value(-1, m.captured(1).toInt() - 1, 0), 0.0);
+        }
+    }
 }

@@ -188,7 +188,10 @@ TEST(TimeLoopStart, PlaneRunListsItsStencilsAndWritesNeighbourLines)
     MORVGlobalData& g = *engine.globalData();
     ASSERT_EQ(g.runStatus, 0) << engine.startupReason();
     engine.SolveEquation();
-    EXPECT_EQ(g.runStatus, 0);
+    // The mesh's centre has only its four corners around it, too few for a quadratic: the
+    // first step asks for its second derivatives and fails (an assembly error), after the
+    // listing and the header were written.
+    EXPECT_EQ(g.runStatus, 11);
     const int np = g.pointCount;
 
     const std::vector<std::string> log = readLog(folder.filePath("plane.MVL3$").toStdString());
@@ -208,6 +211,8 @@ TEST(TimeLoopStart, PlaneRunListsItsStencilsAndWritesNeighbourLines)
         }
         if (engine.stencilStart[p] >= std::size_t(np) * 6)
             expected += "  widened";
+        else if (g.pointX[p] == 0.5 && g.pointY[p] == 0.5)
+            expected += "  no second derivatives";
         EXPECT_EQ(*line, expected);
     }
 
