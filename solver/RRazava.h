@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,8 +195,11 @@ public:
     // columns. False when a residual or a Jacobian entry is not finite.
     bool jacobi(int p, double dt, double tOld, bool rebuild);
     // Analyses the positions of every stencil's Jacobian block for the sparse direct solver of
-    // a two-dimensional run, so that its analysis is made once for the whole run.
-    void analyseStencilPattern();
+    // a two-dimensional run, so that its analysis is made once for the whole run. The analysis
+    // reads its own copy of the positions and runs in another thread while the first Jacobian
+    // is assembled; the returned future is waited for before the solver is used (its
+    // destructor waits too). Without a thread it is made before returning.
+    std::future<void> analyseStencilPattern();
     // Largest relative difference of two value vectors, over the variables.
     static double getdif(int n, int np, const double* a, const double* b);
     // Pivot tolerance of the band factorisation.

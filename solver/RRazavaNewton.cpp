@@ -11,7 +11,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -214,28 +216,46 @@ bool RRazava::jacobi(int p, double dt, double tOld, bool rebuild)
     return true;
 }
 
-void RRazava::analyseStencilPattern()
+std::future<void> RRazava::analyseStencilPattern()
 {
     // Every Jacobian entry lies in a column of the point's stencil; the difference quotients
     // that come out below 1e-20 differ from one iteration to the next, but not these positions.
-    // The non-zero list has room for all of them and is refilled by the next assembly.
+    // A pattern larger than the non-zero list could hold is left unanalysed, and the lists are
+    // then analysed as they come.
     const int n = gd->variableCount, np = gd->pointCount;
     SolverIndex count = 0;
+    for (int p = 0; p < np; ++p)
+        count += static_cast<SolverIndex>(stencilCounts[p]) * n * n;
+    if (count > nonZeroCapacity)
+        return {};
+    struct Pattern {
+        std::vector<SolverIndex> rows, columns;
+    };
+    auto pattern = std::make_shared<Pattern>();
+    pattern->rows.reserve(static_cast<std::size_t>(count));
+    pattern->columns.reserve(static_cast<std::size_t>(count));
     for (int p = 0; p < np; ++p)
         for (int j = 0; j < stencilCounts[p]; ++j) {
             const int q = stencilPoints[stencilStart[p] + j];
             for (int i = 0; i < n; ++i)
                 for (int v = 0; v < n; ++v) {
-                    if (count >= nonZeroCapacity)
-                        return;
-                    nonZeroRows[count] = static_cast<SolverIndex>(p) * n + i + 1;
-                    nonZeroColumns[count] = static_cast<SolverIndex>(q) * n + v + 1;
-                    ++count;
+                    pattern->rows.push_back(static_cast<SolverIndex>(p) * n + i + 1);
+                    pattern->columns.push_back(static_cast<SolverIndex>(q) * n + v + 1);
                 }
         }
-    // A pattern that cannot be analysed leaves the lists to be analysed as they come.
-    sparseSolver->analysePattern(static_cast<SolverIndex>(n) * np, count, nonZeroRows.data(),
-                                 nonZeroColumns.data());
+    // The analysis depends on the positions alone, so the thread it runs in changes nothing.
+    RSparseDirectSolver* solver = sparseSolver.get();
+    const SolverIndex N = static_cast<SolverIndex>(n) * np;
+    const auto analyse = [solver, N, count, pattern] {
+        solver->analysePattern(N, count, pattern->rows.data(), pattern->columns.data());
+    };
+    try {
+        return std::async(std::launch::async, analyse);
+    } catch (const std::system_error&) {
+        // No thread to be had: analysed here.
+    }
+    analyse();
+    return {};
 }
 
 int RRazava::solver(double dt, double tOld, double tEnd)
@@ -252,12 +272,13 @@ int RRazava::solver(double dt, double tOld, double tEnd)
     // method; elsewhere MISES is the refresh period (below 1 it would be meaningless and
     // counts as 1).
     const int L = (M.method == kMethodIterative || g.dimension == 2) ? 1 : std::max(g.MISES, 1);
+    std::future<void> patternAnalysis; // waited for before the first solve, or on return
     if (M.method == kMethodExternalSparse && !sparseSolver) {
         const auto start = std::chrono::steady_clock::now();
         sparseSolver = std::make_unique<RSparseDirectSolver>(g.dimension == 2 ? SparseLU::Umfpack
                                                                               : SparseLU::Klu);
         if (g.dimension == 2)
-            analyseStencilPattern();
+            patternAnalysis = analyseStencilPattern();
         phaseTimes.linearSolve += secondsSince(start);
     }
 
@@ -303,6 +324,8 @@ int RRazava::solver(double dt, double tOld, double tEnd)
 
         start = std::chrono::steady_clock::now();
         if (M.method == kMethodExternalSparse) {
+            if (patternAnalysis.valid())
+                patternAnalysis.get();
             int status = 0;
             const SolverIndex nz = nonZeroCount;
             const SolverIndex work1 = 20 * (nz + 2 * N), work2 = 20 * (4 * nz + 17 * N);
