@@ -75,6 +75,7 @@ RSparseDirectSolver::RSparseDirectSolver(SparseLU lu) : impl_(std::make_unique<I
 RSparseDirectSolver::~RSparseDirectSolver()
 {
     releaseFactors();
+    releaseKeptBlocks();
 }
 
 void RSparseDirectSolver::releaseFactors()

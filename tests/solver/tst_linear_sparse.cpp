@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "solver/linear/RLargeBlockMemory.h"
 #include "solver/linear/RSparseDirectSolver.h"
 #include "tst_linear_systems.h"
 
@@ -425,4 +427,51 @@ TEST_P(SparseDirectSolver, SolvesWithTheHeldFactorsOnlyWhenTheListRepeats)
     EXPECT_EQ(everyTime.reusedFactorisationCount(), 0);
     EXPECT_EQ(solver.factorisationCount() + solver.reusedFactorisationCount(),
               everyTime.factorisationCount());
+}
+
+// The large blocks the LU library frees are kept for its next factorisation instead of being
+// given back and zeroed afresh; what it computes in kept memory is, to the last bit, what it
+// computes in fresh memory.
+TEST(SparseDirectSolverUmfpack, FactorisesInKeptMemoryAsInFreshMemory)
+{
+    const SolverIndex side = 300, N = side * side;
+    // A five-point operator on a square grid, made unsymmetric by `skew`.
+    auto grid = [&](double skew) {
+        NonZeroList list;
+        auto add = [&](SolverIndex r, SolverIndex c, double v) {
+            list.rows.push_back(r + 1);
+            list.columns.push_back(c + 1);
+            list.values.push_back(v);
+        };
+        for (SolverIndex i = 0; i < side; ++i)
+            for (SolverIndex j = 0; j < side; ++j) {
+                const SolverIndex p = i * side + j;
+                add(p, p, 4.0 + 0.001 * static_cast<double>(p % 7));
+                if (i > 0)
+                    add(p, p - side, -1.0 - skew);
+                if (i + 1 < side)
+                    add(p, p + side, -1.0 + skew);
+                if (j > 0)
+                    add(p, p - 1, -1.0 + 0.5 * skew);
+                if (j + 1 < side)
+                    add(p, p + 1, -1.0 - 0.5 * skew);
+            }
+        return list;
+    };
+    const std::vector<double> b = randomVector(N, 801);
+    std::vector<double> fresh, other, kept;
+    releaseKeptBlocks();
+    {
+        RSparseDirectSolver first(SparseLU::Umfpack);
+        ASSERT_EQ(solve(first, N, grid(0.0), b, fresh), kSparseSolved);
+    }
+    EXPECT_EQ(keptBlockBytes(), 0u); // a solver gives back what is kept when it is done
+
+    RSparseDirectSolver solver(SparseLU::Umfpack);
+    ASSERT_EQ(solve(solver, N, grid(0.3), b, other), kSparseSolved);
+    const std::size_t reused = keptBlockReuseCount();
+    ASSERT_EQ(solve(solver, N, grid(0.0), b, kept), kSparseSolved);
+    EXPECT_GT(keptBlockReuseCount(), reused);
+    ASSERT_EQ(kept.size(), fresh.size());
+    EXPECT_EQ(std::memcmp(kept.data(), fresh.data(), kept.size() * sizeof(double)), 0);
 }
