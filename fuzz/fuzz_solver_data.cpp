@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -84,9 +85,14 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
         const int v = random() % 3 == 0 ? int(random() % 256) : codeBytes[random() % codeBytes.size()];
         std::snprintf(text, sizeof text, "%03d", v);
     } else if (integer) {
+        // A number beyond the range reads as its end; a step that would leave the range goes
+        // the other way.
         const long long v = std::strtoll(old.c_str(), nullptr, 10);
+        const long long step = static_cast<long long>(random() % 5) - 2;
+        const bool room = step > 0 ? v <= std::numeric_limits<long long>::max() - step
+                                   : v >= std::numeric_limits<long long>::min() - step;
         switch (random() % 3) {
-        case 0: std::snprintf(text, sizeof text, "%lld", v + static_cast<long long>(random() % 5) - 2); break;
+        case 0: std::snprintf(text, sizeof text, "%lld", room ? v + step : v - step); break;
         case 1: std::snprintf(text, sizeof text, "%lld", integers[random() % integers.size()]); break;
         default: std::snprintf(text, sizeof text, "%u", unsigned(random() % 20)); break;
         }
