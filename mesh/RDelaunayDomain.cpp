@@ -180,7 +180,16 @@ int RDelaunay::CheckPath()
         RSegment& s = m.segments[i];
         if (s.type != 0)
             continue;
-        if (enclosePath(s.handleX, s.handleY) % 2 == 0) {
+        // The handle of a segment whose radius is too short for its chord is the chord's
+        // middle, while the segment runs along a half circle over the chord: the half circle's
+        // middle is tested, else a border running outside the domain between two of its
+        // points passed the check and was refused by the generation.
+        double x = s.handleX, y = s.handleY;
+        const RPoint& a = m.points[s.startPoint];
+        const RPoint& b = m.points[s.endPoint];
+        if (s.radius != 0 && std::fabs(s.radius) < 0.5 * std::hypot(b.x - a.x, b.y - a.y))
+            RTriangleMesh::segmentPoint(a.x, a.y, b.x, b.y, s.radius, 0.5, x, y);
+        if (enclosePath(x, y) % 2 == 0) {
             s.selected = true;
             ++count;
         }

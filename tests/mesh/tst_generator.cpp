@@ -74,6 +74,19 @@ TEST(DomainCheck, FiguresAndTheirProblems)
              addSegment(m, a, b, inner);
          },
          1, {}, {4}, {}},
+        // A radius shorter than half the chord makes a half circle over it: this one runs
+        // below the square between two of its corners, while the chord's middle lies on the
+        // square's side.
+        {"half circle inner border outside the domain",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
+             SegmentSpec inner;
+             inner.type = 0;
+             inner.radius = -1;
+             inner.division = 6;
+             addSegment(m, 0, 1, inner);
+         },
+         1, {}, {4}, {}},
         {"point in the bulge of an arc",
          [](RTriangleMesh& m) {
              const int a = addPoint(m, 0, 0), b = addPoint(m, 4, 0), c = addPoint(m, 4, 4),
