@@ -410,9 +410,33 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
             poly->push_back(record(p, M, e));
             poly->push_back(RPoly{q, -1, -1, s});
         }
+        // A node whose triangles the piece crosses all around but one edge stands inside the
+        // cavity on that edge alone: the side's polygon runs out to it and back (v, w, v).
+        // Clipping such a polygon made a triangle with a repeated vertex and corrupted the
+        // mesh, so the spur is taken out and the node put back in the rebuilt triangles.
+        std::vector<int> spurNodes;
+        for (auto* poly : {&leftPolygon, &rightPolygon})
+            for (size_t i = 0; i + 2 < poly->size();) {
+                if ((*poly)[i].vertex != (*poly)[i + 2].vertex) {
+                    ++i;
+                    continue;
+                }
+                if ((*poly)[i + 1].segment >= 0 || (*poly)[i + 2].segment >= 0) {
+                    fail(pieceText(p, q, s) + throughNode);
+                    return;
+                }
+                spurNodes.push_back((*poly)[i + 1].vertex);
+                poly->erase(poly->begin() + long(i) + 1, poly->begin() + long(i) + 3);
+                i = i > 0 ? i - 1 : 0; // the spur may sit at the end of a longer one
+            }
         dividePolygon(cavity, p, q, 1);
         if (failed)
             return;
+        for (int node : spurNodes)
+            if (insertPlacedNode(node) != 0) {
+                fail(pieceText(p, q, s) + throughNode);
+                return;
+            }
         // The rebuilt cavity holds the piece as an edge: it is looked up among the triangles
         // at p. Locating the piece's middle cannot tell in a figure only a few tolerances wide,
         // where the middle lies within the tolerance of other edges as well.

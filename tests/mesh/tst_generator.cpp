@@ -412,6 +412,26 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
         // before it and took millions of flips (seconds, quadratic in the pieces).
         {"square of 4000 pieces a side",
          [](RTriangleMesh& m) { addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 4000); }, {3}, true, 4},
+        // The chord crosses every triangle at the graded arc's one inner node but one, which
+        // joins it to an enclosing corner: clipping the side that ran out to the node and back
+        // made a triangle of two vertices and corrupted the mesh.
+        {"lens of two graded arcs with an inner border along its chord",
+         [](RTriangleMesh& m) {
+             const int a = addPoint(m, 1124726.5625, 953945.3125);
+             const int b = addPoint(m, 1154492.1875, 1163710.9375);
+             SegmentSpec chord, near, far;
+             chord.type = 0;
+             addSegment(m, a, b, chord);
+             near.division = 2;
+             near.radius = -576454.69421499094;
+             near.bias = -0.7125;
+             addSegment(m, a, b, near);
+             far.division = 21;
+             far.radius = -527901.84860729601;
+             far.bias = 0.705078125;
+             addSegment(m, b, a, far);
+         },
+         {0, 1, 2, 3, 4}, true},
         {"inner borders crossing inside a square",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
