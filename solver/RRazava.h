@@ -200,6 +200,11 @@ public:
     // is assembled; the returned future is waited for before the solver is used (its
     // destructor waits too). Without a thread it is made before returning.
     std::future<void> analyseStencilPattern();
+    // Makes the sparse solver of a run whose linear method is the external sparse one, and for
+    // a plane run starts the analysis of its stencil pattern; nothing when the solver exists.
+    // Called at the start of the set-up, so that the analysis runs beside the set-up's output
+    // and the first assembly.
+    void startSparseSolver();
     // Largest relative difference of two value vectors, over the variables.
     static double getdif(int n, int np, const double* a, const double* b);
     // Pivot tolerance of the band factorisation.
@@ -314,6 +319,10 @@ public:
     std::vector<double> scratchSubValues;
     std::array<RDecodedSection, 5> decoded;
     std::unique_ptr<RSparseDirectSolver> sparseSolver;
+    // The sparse solver's analysis of a plane run's stencil pattern while it is made in another
+    // thread; waited for before the first solve. Declared after the solver it works on, so
+    // that it is waited for before the solver is destroyed.
+    std::future<void> patternAnalysis;
 
     // Wall-clock seconds the Newton iterations of this engine spent assembling (residuals and
     // Jacobian) and in the linear solver (with the sparse solver's analysis), for the

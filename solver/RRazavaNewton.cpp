@@ -258,6 +258,19 @@ std::future<void> RRazava::analyseStencilPattern()
     return {};
 }
 
+void RRazava::startSparseSolver()
+{
+    MORVGlobalData& g = *gd;
+    if (!matrix || matrix->method != kMethodExternalSparse || sparseSolver)
+        return;
+    const auto start = std::chrono::steady_clock::now();
+    sparseSolver = std::make_unique<RSparseDirectSolver>(g.dimension == 2 ? SparseLU::Umfpack
+                                                                          : SparseLU::Klu);
+    if (g.dimension == 2)
+        patternAnalysis = analyseStencilPattern();
+    phaseTimes.linearSolve += secondsSince(start);
+}
+
 int RRazava::solver(double dt, double tOld, double tEnd)
 {
     (void)tEnd; // the level's end is tOld + dt; the run's end time does not enter the solve
@@ -272,15 +285,7 @@ int RRazava::solver(double dt, double tOld, double tEnd)
     // method; elsewhere MISES is the refresh period (below 1 it would be meaningless and
     // counts as 1).
     const int L = (M.method == kMethodIterative || g.dimension == 2) ? 1 : std::max(g.MISES, 1);
-    std::future<void> patternAnalysis; // waited for before the first solve, or on return
-    if (M.method == kMethodExternalSparse && !sparseSolver) {
-        const auto start = std::chrono::steady_clock::now();
-        sparseSolver = std::make_unique<RSparseDirectSolver>(g.dimension == 2 ? SparseLU::Umfpack
-                                                                              : SparseLU::Klu);
-        if (g.dimension == 2)
-            patternAnalysis = analyseStencilPattern();
-        phaseTimes.linearSolve += secondsSince(start);
-    }
+    startSparseSolver();
 
     bool converged = false;
     for (int k = 0; k < g.LMAX; ++k) {

@@ -39,6 +39,7 @@ private:
 
 int RRazava::Setup()
 {
+    startSparseSolver();
     StartResultFile();
     int code = 0;
     PrepareInitial(code);
