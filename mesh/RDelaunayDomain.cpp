@@ -189,7 +189,20 @@ int RDelaunay::CheckPath()
         const RPoint& b = m.points[s.endPoint];
         if (s.radius != 0 && std::fabs(s.radius) < 0.5 * std::hypot(b.x - a.x, b.y - a.y))
             RTriangleMesh::segmentPoint(a.x, a.y, b.x, b.y, s.radius, 0.5, x, y);
-        if (enclosePath(x, y) % 2 == 0) {
+        bool outside = enclosePath(x, y) % 2 == 0;
+        // The mesh runs along an arc's division pieces, which leave its line: a piece whose
+        // middle lies outside the domain cannot be meshed, wherever the handle lies (an arc of
+        // one division bulging into the domain from a chord outside it passed the check).
+        double px = a.x, py = a.y;
+        for (int k = 1; s.radius != 0 && k <= s.division && !outside; ++k) {
+            double qx = b.x, qy = b.y;
+            if (k < s.division)
+                m.divisionPoint(s, k, qx, qy);
+            outside = enclosePath(0.5 * (px + qx), 0.5 * (py + qy)) % 2 == 0;
+            px = qx;
+            py = qy;
+        }
+        if (outside) {
             s.selected = true;
             ++count;
         }

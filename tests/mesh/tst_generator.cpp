@@ -87,6 +87,17 @@ TEST(DomainCheck, FiguresAndTheirProblems)
              addSegment(m, 0, 1, inner);
          },
          1, {}, {4}, {}},
+        // An arc of one division is meshed as its chord: this one bulges into the square from
+        // a chord below it.
+        {"arc inner border of one piece outside the domain",
+         [](RTriangleMesh& m) {
+             addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
+             SegmentSpec inner;
+             inner.type = 0;
+             inner.radius = -5;
+             addSegment(m, 1, addPoint(m, 0, -0.1), inner);
+         },
+         1, {}, {4}, {}},
         {"point in the bulge of an arc",
          [](RTriangleMesh& m) {
              const int a = addPoint(m, 0, 0), b = addPoint(m, 4, 0), c = addPoint(m, 4, 4),
