@@ -270,9 +270,12 @@ double figureDomainArea(const RTriangleMesh& m)
     }
     double total = 0;
     for (std::size_t i = 0; i < wx.size(); ++i) {
+        // Taken about the path's first point: products of coordinates far from the origin
+        // cancel to an error far above the area of a small figure there.
+        const double ox = wx[i][0], oy = wy[i][0];
         double twice = 0;
         for (std::size_t k = 1; k < wx[i].size(); ++k)
-            twice += wx[i][k - 1] * wy[i][k] - wx[i][k] * wy[i][k - 1];
+            twice += (wx[i][k - 1] - ox) * (wy[i][k] - oy) - (wx[i][k] - ox) * (wy[i][k - 1] - oy);
         int depth = 0;
         for (std::size_t j = 0; j < wx.size(); ++j)
             if (j != i && std::fabs(RTriangleMesh::windingSum(wx[i][0], wy[i][0], wx[j], wy[j])) > Pi)
