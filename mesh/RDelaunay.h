@@ -145,6 +145,10 @@ public:
     // top of one: a triangle with an angle below 1 degree loses the generated end of its
     // shortest side, and its hole is triangulated again.
     void removeNodesOfFlatTriangles();
+    // Puts an inner node on the bisector of every angle below 1 degree that no corner of the
+    // figure narrower than 2 degrees forces, in rounds, until none is left or the budget is
+    // spent; a mesh without such an angle is left as it is.
+    void splitAvoidableFlatTriangles();
     // Removes an inner node of kind 1 or 3: its fan of triangles goes, the polygon of its ring
     // is triangulated again and flipped. False when that fails (the generation has failed).
     bool removeInnerNode(int node);
@@ -211,6 +215,20 @@ private:
     void prepareOutlineWalks();
     bool inOutline(double x, double y, int k) const;
 
+    // The sweeps of splitAvoidableFlatTriangles; no flat angle it leaves is below `floor`.
+    // With `strictFirst`, nodes that leave no flat triangle are looked for before any that
+    // only improve one; without, only the latter.
+    void splitFlatTriangleRounds(double floor, bool strictFirst);
+    // How many triangles have an angle below 1 degree that no sharp corner forces, and the
+    // smallest such angle (radians; pi when there is none).
+    void surveyFlatTriangles(long& count, double& smallest) const;
+    // Puts back nodes and triangles kept earlier (swapping them in) and files them again in
+    // the lookups and the quality sequence.
+    void restoreMesh(std::vector<RGridPoint>& nodes, std::vector<RCellTriangle>& triangles);
+    // Whether some triangle has the nodes a, b and c as its vertices.
+    bool hasTriangle(int a, int b, int c) const;
+    // Whether the point sees nodes a and b: no division piece crosses the lines to them.
+    bool seesBoth(double x, double y, int a, int b) const;
     // Whether the mesh may be handed out: every triangle has area (counterclockwise, exactly)
     // and every division piece the rough mesh recovered is still an edge carrying its segment.
     // When not, `fault` says what and where.

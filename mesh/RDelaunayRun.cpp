@@ -194,6 +194,9 @@ bool RDelaunay::generate()
             removeNodesOfFlatTriangles();
         if (!stopped())
             flipFailingEdges();
+        // Without refinement the mesh holds the boundary nodes only.
+        if (!stopped() && meshType != 3)
+            splitAvoidableFlatTriangles();
         // A cancelled mesh is discarded, so it gets no rings either.
         QString fault;
         if (!stopped() && (!finishedMeshIsSound(fault) || !nodesSurviveSaving(fault)))

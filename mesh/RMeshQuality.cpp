@@ -56,6 +56,33 @@ double sectorAngle(const RTriangleMesh& m, int t, int v)
     return sum;
 }
 
+// The vertex at the smallest angle, which lies opposite the shortest edge.
+int smallestAngleVertex(const RTriangleMesh& m, const RCellTriangle& T)
+{
+    int k = 0;
+    double shortest = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        const RGridPoint& p = m.gridPoints[T.vertices[(i + 1) % 3]];
+        const RGridPoint& r = m.gridPoints[T.vertices[(i + 2) % 3]];
+        const double len = (p.x - r.x) * (p.x - r.x) + (p.y - r.y) * (p.y - r.y);
+        if (len < shortest) {
+            shortest = len;
+            k = i;
+        }
+    }
+    return k;
+}
+
+// Whether a vertex of triangle t is a boundary node where the domain around it, on t's side,
+// is narrower than 2 degrees: there an angle below 1 degree cannot be avoided.
+bool inSharpCorner(const RTriangleMesh& m, int t)
+{
+    for (int v : m.triangles[t].vertices)
+        if (m.gridPoints[v].nodeKind == 2 && sectorAngle(m, t, v) < 2.0 * kDegree)
+            return true;
+    return false;
+}
+
 // Finds boundary nodes by position: the exact coordinates first (the generator places them
 // where the division points are computed), else the nearest within the figure's tolerance or
 // the rounding of a saved coordinate.
@@ -105,6 +132,15 @@ std::uint64_t edgeKey(int a, int b)
 }
 } // namespace
 
+int avoidableFlatAngle(const RTriangleMesh& m, int t)
+{
+    const RCellTriangle& T = m.triangles[t];
+    const int k = smallestAngleVertex(m, T);
+    if (!(angleAt(m, T, k) / kDegree < 1.0) || inSharpCorner(m, t))
+        return -1;
+    return k;
+}
+
 RMeshQuality measureMesh(const RTriangleMesh& m, bool pieces)
 {
     RMeshQuality q;
@@ -125,27 +161,11 @@ RMeshQuality measureMesh(const RTriangleMesh& m, bool pieces)
               << T.vertices[2] << ") does not turn counterclockwise";
             fault(s.str());
         }
-        // The smallest angle lies opposite the shortest edge.
-        int k = 0;
-        double shortest = 1e300;
-        for (int i = 0; i < 3; ++i) {
-            const RGridPoint& p = m.gridPoints[T.vertices[(i + 1) % 3]];
-            const RGridPoint& r = m.gridPoints[T.vertices[(i + 2) % 3]];
-            const double len = (p.x - r.x) * (p.x - r.x) + (p.y - r.y) * (p.y - r.y);
-            if (len < shortest) {
-                shortest = len;
-                k = i;
-            }
-        }
-        const double angle = angleAt(m, T, k) / kDegree;
+        const double angle = angleAt(m, T, smallestAngleVertex(m, T)) / kDegree;
         q.smallestAngle = std::min(q.smallestAngle, angle);
         if (angle < 1.0) {
             ++q.below1Degree;
-            bool sharpCorner = false;
-            for (int v : T.vertices)
-                if (m.gridPoints[v].nodeKind == 2 && sectorAngle(m, t, v) < 2.0 * kDegree)
-                    sharpCorner = true;
-            if (!sharpCorner) {
+            if (!inSharpCorner(m, t)) {
                 ++q.below1DegreeAvoidable;
                 std::ostringstream s;
                 s << "triangle " << t << " (nodes " << T.vertices[0] << ", " << T.vertices[1]

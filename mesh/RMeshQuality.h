@@ -34,6 +34,11 @@ struct RMeshQuality {
     }
 };
 
+// The position (0-2) of the vertex at triangle t's smallest angle when that angle is below 1
+// degree and no vertex of t is a boundary node where two boundary pieces meet at less than 2
+// degrees around it; -1 otherwise. measureMesh counts such triangles as avoidable.
+int avoidableFlatAngle(const RTriangleMesh& m, int t);
+
 // Measures the mesh of the figure. With `pieces` set the division pieces are looked up too
 // (for a mesh whose nodes stand where the generator put them, not one read back from a file).
 RMeshQuality measureMesh(const RTriangleMesh& m, bool pieces = true);

@@ -87,12 +87,28 @@ void sliver(RTriangleMesh& m)
     }
 }
 
+// A corner of 3 degrees at the origin between sides of 50 and 40, each one piece, closed by a
+// straight side of 5 pieces.
+void corner3(RTriangleMesh& m)
+{
+    const double turn = 3 * kPi / 180;
+    const int o = addPoint(m, 0, 0), p = addPoint(m, 50, 0);
+    const int q = addPoint(m, 40 * std::cos(turn), 40 * std::sin(turn));
+    for (const auto& [from, to, division] : {std::tuple{o, p, 1}, {p, q, 5}, {q, o, 1}}) {
+        SegmentSpec spec;
+        spec.division = division;
+        addSegment(m, from, to, spec);
+    }
+}
+
 struct HardFigure {
     const char* name;
     std::function<void(RTriangleMesh&)> build;
     std::vector<int> types;
-    // The smallest angle the figure's own shape allows the schemes, in degrees; 0 applies the
-    // rule for meshes with inner nodes (nothing below 1 degree but in corners below 2).
+    // The smallest angle the figure's own shape allows the schemes, in degrees (1 where no
+    // corner is below 2 degrees, so the schemes must place inner nodes where they spared
+    // them); 0 applies the rule for meshes with inner nodes (nothing below 1 degree but in
+    // corners below 2).
     double smallestAngle = 0;
 };
 } // namespace
@@ -113,13 +129,26 @@ TEST(HardFigures, MeshWithoutFlatTrianglesAndPassTheCircleTest)
         {"disc of four arcs of 110 pieces",
          [](RTriangleMesh& m) { addCircle(m, 0, 0, 10, 4, 110); }, {0}},
         // Refused in every type: ear clipping cut a triangle over other vertices of a cavity.
-        // Its long one-piece sides leave triangles of about half a degree between boundary
-        // nodes that no flip avoids and no scheme splits; worst-edge-first refinement also
-        // walked a node to 5e-7 off a side (an angle of 1e-5 degrees).
+        // Then its long one-piece sides left fans of triangles of about half a degree between
+        // boundary nodes in the corners of 4.6 and 8.1 degrees, which no flip avoids and no
+        // scheme's spacing reached; worst-edge-first refinement also walked a node to 5e-7 off
+        // a side (an angle of 1e-5 degrees). With boundary nodes only, the fans stay.
         {"polygon of 7 points with sharp corners", [](RTriangleMesh& m) { polygon7(m); },
-         {0, 1, 2, 3, 4}, 0.5},
+         {0, 1, 2, 4}, 1.0},
+        {"polygon of 7 points, boundary nodes only", [](RTriangleMesh& m) { polygon7(m); }, {3},
+         0.5},
         {"turned and shrunk polygon of 7 points",
-         [](RTriangleMesh& m) { polygon7(m, 2.9, 1e-3); }, {0, 2, 4}, 0.5},
+         [](RTriangleMesh& m) { polygon7(m, 2.9, 1e-3); }, {0, 1, 2, 4}, 1.0},
+        {"turned and grown polygon of 7 points",
+         [](RTriangleMesh& m) { polygon7(m, 1.3, 1e3); }, {0, 1, 2, 4}, 1.0},
+        {"polygon of 7 points turned by 0.5", [](RTriangleMesh& m) { polygon7(m, 0.5); },
+         {0, 1, 2, 4}, 1.0},
+        {"polygon of 7 points turned by 4.4", [](RTriangleMesh& m) { polygon7(m, 4.4); },
+         {0, 1, 2, 4}, 1.0},
+        // A corner of 3 degrees between sides of 50 and 40 in one piece each, closed by a side
+        // of 5 pieces: every scheme left the fan from the corner to the far side's nodes, with
+        // angles of 0.5 to 0.7 degrees.
+        {"corner of 3 degrees between one-piece sides", corner3, {0, 1, 2, 4}, 1.0},
         // 1e-12 wide at (1, 1): the 15 digits a document keeps moved nodes inside neighbouring
         // circles, so the saved mesh failed the circle test the generated one passed.
         {"ellipse 1e-12 wide at (1, 1)",
