@@ -413,30 +413,37 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         // A node whose triangles the piece crosses all around but one edge stands inside the
         // cavity on that edge alone: the side's polygon runs out to it and back (v, w, v).
         // Clipping such a polygon made a triangle with a repeated vertex and corrupted the
-        // mesh, so the spur is taken out and the node put back in the rebuilt triangles.
-        std::vector<int> spurNodes;
+        // mesh, so the spur is taken out, the node put back in the rebuilt triangles, and the
+        // edge recovered again when it is a piece already made an edge.
+        struct Spur {
+            int node, base, segment;
+        };
+        std::vector<Spur> spurs;
         for (auto* poly : {&leftPolygon, &rightPolygon})
             for (size_t i = 0; i + 2 < poly->size();) {
                 if ((*poly)[i].vertex != (*poly)[i + 2].vertex) {
                     ++i;
                     continue;
                 }
-                if ((*poly)[i + 1].segment >= 0 || (*poly)[i + 2].segment >= 0) {
-                    fail(pieceText(p, q, s) + throughNode);
-                    return;
-                }
-                spurNodes.push_back((*poly)[i + 1].vertex);
+                spurs.push_back({(*poly)[i + 1].vertex, (*poly)[i].vertex,
+                                 std::max((*poly)[i + 1].segment, (*poly)[i + 2].segment)});
                 poly->erase(poly->begin() + long(i) + 1, poly->begin() + long(i) + 3);
                 i = i > 0 ? i - 1 : 0; // the spur may sit at the end of a longer one
             }
         dividePolygon(cavity, p, q, 1);
         if (failed)
             return;
-        for (int node : spurNodes)
-            if (insertPlacedNode(node) != 0) {
+        for (const Spur& spur : spurs) {
+            if (insertPlacedNode(spur.node) != 0) {
                 fail(pieceText(p, q, s) + throughNode);
                 return;
             }
+            if (spur.segment >= 0) {
+                forceBoundary(spur.base, spur.node, 1, spur.segment);
+                if (failed)
+                    return;
+            }
+        }
         // The rebuilt cavity holds the piece as an edge: it is looked up among the triangles
         // at p. Locating the piece's middle cannot tell in a figure only a few tolerances wide,
         // where the middle lies within the tolerance of other edges as well.

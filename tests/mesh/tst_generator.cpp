@@ -443,6 +443,27 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
              addSegment(m, b, a, far);
          },
          {0, 1, 2, 3, 4}, true},
+        // A corner of 0.11 degrees: the piece coming in passes 4e-7 above the corner point
+        // of the side going out, whose triangles it crosses all around but the side's first
+        // piece, an edge already; that piece is recovered again.
+        {"pentagon with a spike of 0.11 degrees",
+         [](RTriangleMesh& m) {
+             const double xy[5][2] = {{-3.90625e-07, 9.9609375e-05},
+                                      {0.00020078125, 0},
+                                      {0.0005, 0.0002},
+                                      {-0.0098, 0.0001},
+                                      {0.0002, 0.0001}};
+             const int division[5] = {18, 15, 19, 2, 1};
+             for (const auto& p : xy)
+                 addPoint(m, p[0], p[1]);
+             for (int i = 0; i < 5; ++i) {
+                 SegmentSpec spec;
+                 spec.division = division[i];
+                 spec.bias = i == 0 ? 0.54921875 : 0.0;
+                 addSegment(m, i, (i + 1) % 5, spec);
+             }
+         },
+         {0, 1, 2, 3, 4}, true},
         {"inner borders crossing inside a square",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
