@@ -339,6 +339,9 @@ void RDelaunay::removeNodesOfFlatTriangles()
             const int last = int(m.gridPoints.size()) - 1;
             if (!removeInnerNode(doomed[i]) || stopped())
                 return;
+            // A node that is no inner node after all stays, and nothing is renumbered.
+            if (int(m.gridPoints.size()) - 1 == last)
+                continue;
             // The last node took the removed one's index.
             for (size_t j = i + 1; j < doomed.size(); ++j)
                 if (doomed[j] == last)

@@ -22,6 +22,10 @@
 #include <string>
 #include <vector>
 
+// A point of a plane grid lies on the boundary when it carries an outward unit normal; inner
+// points carry a zero one.
+inline bool hasBoundaryNormal(double nx, double ny) { return nx * nx + ny * ny > 0.5; }
+
 // Start-up statuses (runStatus after construction).
 enum RStartupStatus : int {
     startupReady = 0,

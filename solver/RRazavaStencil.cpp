@@ -72,8 +72,6 @@ double determinant5(double m[5][5])
     return d;
 }
 
-bool isBoundary(double nx, double ny) { return nx * nx + ny * ny > 0.5; }
-
 // Candidate of the stencil selection: ordered by ring level, then squared distance, then index.
 struct Candidate {
     int level;
@@ -302,7 +300,7 @@ void selectStencil(const std::vector<Candidate>& cand, const int* counts, const 
             }
         }
         measure = mu;
-        if (mu > 0.01 && !isBoundary(nx[p], ny[p])) {
+        if (mu > 0.01 && !hasBoundaryNormal(nx[p], ny[p])) {
             count = maxStencil;
             return;
         }
@@ -504,7 +502,7 @@ void RRazava::dcoef(int np, const double* x, const double* y, const int* counts,
         double *w1 = W1 + 6 * p, *w2 = W2 + 6 * p, *w3 = W3 + 6 * p, *w4 = W4 + 6 * p,
                *w5 = W5 + 6 * p;
         const int rc = counts[p];
-        if (isBoundary(nx[p], ny[p]) && rc <= 6) {
+        if (hasBoundaryNormal(nx[p], ny[p]) && rc <= 6) {
             const int* ring = list + offsets[p];
             for (int i = 0; i < rc; ++i)
                 sp[i] = ring[i] - 1;
@@ -579,7 +577,7 @@ void RRazava::upwind(const double* values, int n, int ringCount, const int* ring
     if (getupw(ringCount, ring, x, y, vx, vy, sector)) {
         t1 = ring[sector] - 1;
         t2 = ring[sector + 1] - 1;
-    } else if (isBoundary(nx, ny)) {
+    } else if (hasBoundaryNormal(nx, ny)) {
         auto along = [&](int q) {
             const double ex = x[q] - x[p], ey = y[q] - y[p];
             const double l = std::hypot(ex, ey);

@@ -48,8 +48,6 @@ constexpr int kSixPointStencil = 6;
 // (the square, the plate with a hole, discs) stay below 3.
 constexpr double kCancellationLimit = 10;
 
-bool isBoundaryPoint(double nx, double ny) { return nx * nx + ny * ny > 0.5; }
-
 // The centre's Laplacian weight is negative and strictly the largest in magnitude.
 bool centreDominates(int count, const double* wxx, const double* wyy)
 {
@@ -282,7 +280,7 @@ int RRazava::widenStencils(int np, const double* x, const double* y, const int* 
     int wide[kMaxWideStencil];
     double w[5][kMaxWideStencil];
     for (int p = 0; p < np; ++p) {
-        if (isBoundaryPoint(nx[p], ny[p]))
+        if (hasBoundaryNormal(nx[p], ny[p]))
             continue;
         const std::size_t s = stencilStart[p];
         if (!stencilNeedsWidening(x, y, stencilCounts[p], &stencilPoints[s], &weightDxx[s],
