@@ -4,6 +4,7 @@
 #include "document/RTriangleMesh.h"
 #include "mesh/RDelaunay.h"
 #include "mesh/RExactPredicates.h"
+#include "mesh/RMeshQuality.h"
 
 #include <algorithm>
 #include <cmath>
@@ -555,7 +556,7 @@ std::string checkFinishedMesh(const RDelaunay& generator, bool angles)
         auto boundaryNode = [&](int node) { return m.gridPoints[node].nodeKind == 2; };
         for (int t = 0; t < nt; ++t) {
             const auto& v = m.triangles[t].vertices;
-            if (excused[v[0]] || excused[v[1]] || excused[v[2]])
+            if (excused[v[0]] || excused[v[1]] || excused[v[2]] || flatAngleForced(m, t))
                 continue;
             const bool unsplit = boundaryNode(v[0]) && boundaryNode(v[1]) && boundaryNode(v[2]);
             for (int i = 0; i < 3; ++i) {

@@ -56,7 +56,9 @@ double figureDomainArea(const RTriangleMesh& figure);
 // "boundary edge", "piece", "unused node", "area", "angle", "unsplit angle". Angles are checked
 // only when `angles` is set: no angle below 1 degree, except in triangles near where the
 // boundary leaves no room for one (two pieces meeting below 2 degrees, a piece along a channel
-// narrower than tan 2 degrees of its length; MeshFuzzing.cpp says how near). A flat triangle
+// narrower than tan 2 degrees of its length; MeshFuzzing.cpp says how near) and in triangles at
+// a corner whose two pieces differ in length more than any mesh without such an angle can
+// join (flatAngleForced in mesh/RMeshQuality.h). A flat triangle
 // whose three nodes are boundary nodes is an "unsplit angle" (the refinement placed no node
 // near it); one with a node the refinement placed is an "angle".
 std::string checkFinishedMesh(const RDelaunay& generator, bool angles);

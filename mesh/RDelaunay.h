@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <set>
 #include <vector>
 
 // One vertex of a cavity polygon: the polygon edge ending at this vertex and what lies across.
@@ -41,6 +42,11 @@ class RDelaunay {
 public:
     explicit RDelaunay(RTriangleMesh* mesh);
     ~RDelaunay();
+
+    // The flips one order of the last step, the splitting of flat triangles, may spend besides
+    // 30 a triangle; there are at most four orders.
+    static constexpr long long kFlatSplitFlips = 50000;
+    static constexpr int kFlatSplitOrders = 4;
 
     int flipCount = 0;
     std::vector<int> flipStack;
@@ -219,14 +225,42 @@ private:
     // With `strictFirst`, nodes that leave no flat triangle are looked for before any that
     // only improve one; without, only the latter.
     void splitFlatTriangleRounds(double floor, bool strictFirst);
-    // How many triangles have an angle below 1 degree that no sharp corner forces, and the
+    // The other order: always the flattest triangle next, one of its nodes taken out or a node
+    // put in or near it, each kept when it improves the flat angles around.
+    void splitFlattestFirst(double floor);
+    // What one order of splitting may spend: nodes kept, nodes tried, the flip count it must
+    // stay below (kFlatSplitFlips and 30 a triangle more than at its start), and triangles
+    // looked at.
+    struct FlatSplitLimits {
+        long nodes = 0, tries = 0, scans = 0;
+        long long flips = 0;
+        bool left() const { return nodes > 0 && tries > 0; }
+    };
+    FlatSplitLimits flatSplitLimits() const;
+    // Tries to take flat triangle t away with one node (see RDelaunayFlatSplit.cpp); true when
+    // a node was kept. `relaxed` keeps a node whose flat angles around it are all wider than
+    // t's and not below `floor`; otherwise it must leave no flat angle around it.
+    bool splitFlatTriangle(int t, bool relaxed, double floor, FlatSplitLimits& limits);
+    // Tries to take flat triangle t (smallest angle `worst`) away by removing one of its
+    // generated nodes, each node tried once until something changes (`removalTried`); true
+    // when one was removed. `ended` names the node removed (kept, or put back as the last
+    // node), -1 when none was.
+    bool removeFlatTriangleNode(int t, double worst, FlatSplitLimits& limits, int& ended);
+    std::set<std::pair<double, double>> removalTried;
+    // How many triangles have an angle below 1 degree that no corner forces, and the
     // smallest such angle (radians; pi when there is none).
     void surveyFlatTriangles(long& count, double& smallest) const;
     // Puts back nodes and triangles kept earlier (swapping them in) and files them again in
     // the lookups and the quality sequence.
     void restoreMesh(std::vector<RGridPoint>& nodes, std::vector<RCellTriangle>& triangles);
-    // Whether some triangle has the nodes a, b and c as its vertices.
-    bool hasTriangle(int a, int b, int c) const;
+    // The triangle with the nodes a, b and c as its vertices, -1 when there is none.
+    int findTriangle(int a, int b, int c) const;
+    // Removes the generated nodes that see the boundary piece of their triangle at more than
+    // 178 degrees, round after round.
+    void removePieceLensApexes();
+    // Whether the point sees some division piece at an angle above 178 degrees: the piece's
+    // triangle would then have an angle below 1 degree at one of its ends.
+    bool inPieceLens(double x, double y) const;
     // Whether the point sees nodes a and b: no division piece crosses the lines to them.
     bool seesBoth(double x, double y, int a, int b) const;
     // Whether the mesh may be handed out: every triangle has area (counterclockwise, exactly)

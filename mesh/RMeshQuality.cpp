@@ -11,7 +11,8 @@
 #include <unordered_map>
 
 namespace {
-constexpr double kDegree = 3.14159265358979 / 180.0;
+constexpr double kPi = 3.14159265358979;
+constexpr double kDegree = kPi / 180.0;
 
 int positionOf(const RCellTriangle& t, int node)
 {
@@ -33,11 +34,13 @@ double angleAt(const RTriangleMesh& m, const RCellTriangle& t, int k)
 
 // The angle at node v of the part of the domain around it that holds triangle t: the fan of
 // triangles reached from t across free edges, up to the constrained edges (or the mesh's rim).
-// A full turn (v is an inner node) gives 2 pi.
-double sectorAngle(const RTriangleMesh& m, int t, int v)
+// A full turn (v is an inner node) gives 2 pi. `ends` gets the far nodes of the two edges that
+// bound the fan (-1 for a full turn).
+double sectorAngle(const RTriangleMesh& m, int t, int v, int ends[2])
 {
     double sum = angleAt(m, m.triangles[t], positionOf(m.triangles[t], v));
     const int limit = int(m.triangles.size());
+    ends[0] = ends[1] = -1;
     // Turn one way, then the other: across the edge at v that is opposite the next, then the
     // previous vertex of the triangle.
     for (int dir = 1; dir <= 2; ++dir) {
@@ -45,11 +48,16 @@ double sectorAngle(const RTriangleMesh& m, int t, int v)
         for (int steps = 0; steps < limit; ++steps) {
             const RCellTriangle& T = m.triangles[cur];
             const int edge = (positionOf(T, v) + dir) % 3;
-            if (T.boundarySegments[edge] >= 0 || T.neighbours[edge] < 0)
+            if (T.boundarySegments[edge] >= 0 || T.neighbours[edge] < 0) {
+                // The edge opposite vertex `edge` joins v to the third vertex.
+                ends[dir - 1] = T.vertices[3 - edge - positionOf(T, v)];
                 break;
+            }
             cur = T.neighbours[edge];
-            if (cur == t)
-                return 2 * 3.14159265358979;
+            if (cur == t) {
+                ends[0] = ends[1] = -1;
+                return 2 * kPi;
+            }
             sum += angleAt(m, m.triangles[cur], positionOf(m.triangles[cur], v));
         }
     }
@@ -73,16 +81,53 @@ int smallestAngleVertex(const RTriangleMesh& m, const RCellTriangle& T)
     return k;
 }
 
-// Whether a vertex of triangle t is a boundary node where the domain around it, on t's side,
-// is narrower than 2 degrees: there an angle below 1 degree cannot be avoided.
-bool inSharpCorner(const RTriangleMesh& m, int t)
+} // namespace
+
+double maxGradingRatio(double theta)
 {
-    for (int v : m.triangles[t].vertices)
-        if (m.gridPoints[v].nodeKind == 2 && sectorAngle(m, t, v) < 2.0 * kDegree)
+    // Around a corner of angle theta the triangles at the corner node share theta; in each,
+    // the law of sines with both angles away from the corner at least 1 degree bounds the
+    // ratio of its two sides at the corner by sin(phi + 1 degree) / sin(1 degree), phi its
+    // angle there. Chained from one piece to the other, the pieces' lengths differ at most by
+    // the product; with k triangles it is largest when they share theta equally (the
+    // logarithm of the sine is concave). Past 90 degrees the sine is taken as 1, which only
+    // makes the bound larger.
+    const double one = kDegree, sinOne = std::sin(one);
+    double best = 0;
+    for (int k = 1; theta / k >= one; ++k) {
+        const double ratio = std::pow(std::sin(std::min(theta / k + one, kPi / 2)) / sinOne, k);
+        if (ratio > best)
+            best = ratio;
+        if (!std::isfinite(ratio) || k > 400)
+            break;
+    }
+    return best;
+}
+
+bool flatAngleForced(const RTriangleMesh& m, int t)
+{
+    for (int v : m.triangles[t].vertices) {
+        if (m.gridPoints[v].nodeKind != 2)
+            continue;
+        int ends[2];
+        const double theta = sectorAngle(m, t, v, ends);
+        if (theta < 2.0 * kDegree)
             return true;
+        if (ends[0] < 0 || ends[1] < 0)
+            continue;
+        const RGridPoint& V = m.gridPoints[v];
+        const double a = std::hypot(m.gridPoints[ends[0]].x - V.x, m.gridPoints[ends[0]].y - V.y);
+        const double b = std::hypot(m.gridPoints[ends[1]].x - V.x, m.gridPoints[ends[1]].y - V.y);
+        // Below 4 (a corner of 2 degrees joins edges up to 4 to 1) and beyond 90 degrees (1e20
+        // to 1) the ratio is never in question.
+        if (theta < kPi / 2 && std::max(a, b) > 4 * std::min(a, b)
+            && std::max(a, b) > maxGradingRatio(theta) * std::min(a, b))
+            return true;
+    }
     return false;
 }
 
+namespace {
 // Finds boundary nodes by position: the exact coordinates first (the generator places them
 // where the division points are computed), else the nearest within the figure's tolerance or
 // the rounding of a saved coordinate.
@@ -136,7 +181,7 @@ int avoidableFlatAngle(const RTriangleMesh& m, int t)
 {
     const RCellTriangle& T = m.triangles[t];
     const int k = smallestAngleVertex(m, T);
-    if (!(angleAt(m, T, k) / kDegree < 1.0) || inSharpCorner(m, t))
+    if (!(angleAt(m, T, k) / kDegree < 1.0) || flatAngleForced(m, t))
         return -1;
     return k;
 }
@@ -165,7 +210,7 @@ RMeshQuality measureMesh(const RTriangleMesh& m, bool pieces)
         q.smallestAngle = std::min(q.smallestAngle, angle);
         if (angle < 1.0) {
             ++q.below1Degree;
-            if (!inSharpCorner(m, t)) {
+            if (!flatAngleForced(m, t)) {
                 ++q.below1DegreeAvoidable;
                 std::ostringstream s;
                 s << "triangle " << t << " (nodes " << T.vertices[0] << ", " << T.vertices[1]

@@ -12,9 +12,8 @@ struct RMeshQuality {
     long folded = 0;
     // The smallest angle of any triangle, in degrees.
     double smallestAngle = 180.0;
-    // Triangles with an angle below 1 degree, and those of them that do not stand in a corner
-    // where two boundary pieces meet at less than 2 degrees (the only place such an angle is
-    // unavoidable).
+    // Triangles with an angle below 1 degree, and those of them that no corner of the figure
+    // forces (see flatAngleForced).
     long below1Degree = 0;
     long below1DegreeAvoidable = 0;
     // Free edges, counted once per side, whose far vertex lies inside the circle through the
@@ -34,9 +33,21 @@ struct RMeshQuality {
     }
 };
 
+// The largest ratio of the lengths of the two boundary edges at a corner of angle theta
+// (radians) that triangles with no angle below 1 degree can join: the triangles at the corner
+// share theta, and each can grow the distance from the corner by a bounded factor.
+double maxGradingRatio(double theta);
+
+// Whether triangle t stands where no mesh of the figure's boundary nodes can do without an
+// angle below 1 degree: a vertex of t is a boundary node where the domain, on t's side, is
+// narrower than 2 degrees, or where the two boundary edges at it differ in length by more than
+// maxGradingRatio allows (every mesh then has such an angle in some triangle at that node, and
+// all the triangles there are let off).
+bool flatAngleForced(const RTriangleMesh& m, int t);
+
 // The position (0-2) of the vertex at triangle t's smallest angle when that angle is below 1
-// degree and no vertex of t is a boundary node where two boundary pieces meet at less than 2
-// degrees around it; -1 otherwise. measureMesh counts such triangles as avoidable.
+// degree and flatAngleForced does not hold; -1 otherwise. measureMesh counts such triangles as
+// avoidable.
 int avoidableFlatAngle(const RTriangleMesh& m, int t);
 
 // Measures the mesh of the figure. With `pieces` set the division pieces are looked up too

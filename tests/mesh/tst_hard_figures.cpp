@@ -101,6 +101,34 @@ void corner3(RTriangleMesh& m)
     }
 }
 
+// A straight piece from a to b closed by an arc back to a, of the given radius (negative: the
+// other side), pieces and bias. The figure's outline bookkeeping measures the loop by its
+// chords, finds no area and says so; the mesh does not use it.
+void lens(RTriangleMesh& m, double ax, double ay, double bx, double by, double radius,
+          int division, double bias)
+{
+    MessageRecorder quiet;
+    const int a = addPoint(m, ax, ay), b = addPoint(m, bx, by);
+    addSegment(m, a, b);
+    SegmentSpec arc;
+    arc.radius = radius;
+    arc.division = division;
+    arc.bias = bias;
+    addSegment(m, b, a, arc);
+}
+
+// A corner of 4.7 degrees at the origin between a side of 63 and one of 1, one piece each,
+// the short one turning up to (0, 66) and back: every mesh of these four nodes (whatever it
+// puts inside) has an angle below 1 degree at the corner, because four triangles with angles
+// of at least 1 degree at the corner can join edges at most 22 to 1 there.
+void gradedCorner(RTriangleMesh& m)
+{
+    const int a = addPoint(m, 0, 0), b = addPoint(m, 63, 0), c = addPoint(m, 0, 66);
+    const int d = addPoint(m, std::cos(4.7 * kPi / 180), std::sin(4.7 * kPi / 180));
+    for (const auto& [from, to] : {std::pair{a, b}, {b, c}, {c, d}, {d, a}})
+        addSegment(m, from, to);
+}
+
 struct HardFigure {
     const char* name;
     std::function<void(RTriangleMesh&)> build;
@@ -153,6 +181,20 @@ TEST(HardFigures, MeshWithoutFlatTrianglesAndPassTheCircleTest)
         // circles, so the saved mesh failed the circle test the generated one passed.
         {"ellipse 1e-12 wide at (1, 1)",
          [](RTriangleMesh& m) { ellipse(m, 40, 3, 1e-12, 7e-13, 0, 1, 1); }, {0, 1, 2, 4}},
+        // A chord of one piece and an arc of three pieces shrinking fast towards one end: the
+        // chord's end and the arc's first two nodes made a triangle of 0.95 degrees, whose
+        // circle is the arc's own, so that no node on the flat side could mend it.
+        {"lens of a chord and a graded arc far from the origin",
+         [](RTriangleMesh& m) {
+             lens(m, -82324.21875, -82324.21875, -82316.40625, -82324.21875, 7.91015625, 3,
+                  0.875781);
+         },
+         {0, 1, 2, 4}, 1.0},
+        // Type 2 put boundary-cell apexes beside the one-piece chord, which left the chord's
+        // triangle with an angle of 0.27 degrees at its end.
+        {"lens of a one-piece chord and an arc of 18 pieces",
+         [](RTriangleMesh& m) { lens(m, 0, 0, 80.3125, 80.3125, -256.97254797230198, 18, 0); },
+         {0, 1, 2, 4}, 1.0},
         // Refused: the middle of a recovered piece lay within the tolerance of another edge,
         // so the piece was taken for no edge. Its sides leave no room for an angle above 2e-7
         // degrees.
@@ -187,4 +229,29 @@ TEST(HardFigures, MeshWithoutFlatTrianglesAndPassTheCircleTest)
                     << q.firstFault << "; smallest angle " << q.smallestAngle;
             }
         }
+}
+
+TEST(HardFigures, FlatAnglesTheCornersForceAreToldApart)
+{
+    // The ratio of the two edges at a corner that triangles with no angle below 1 degree can
+    // join: twice as much for each degree, roughly.
+    for (const auto& [degrees, ratio] :
+         {std::pair{2.0, 4.0}, {3.0, 8.0}, {4.7, 22.4}, {12.0, 4088.5}}) {
+        SCOPED_TRACE(degrees);
+        EXPECT_NEAR(maxGradingRatio(degrees * kPi / 180), ratio, 0.05);
+    }
+    for (int type : {0, 1, 2, 4}) {
+        SCOPED_TRACE(type);
+        RTriangleMesh m(30);
+        gradedCorner(m);
+        m.setToleranceFromFigure();
+        RDelaunay d(&m);
+        d.meshType = type;
+        ASSERT_EQ(d.CheckPath(), 0);
+        ASSERT_TRUE(d.generate());
+        const RMeshQuality q = measureMesh(m);
+        EXPECT_GT(q.below1Degree, 0);
+        EXPECT_EQ(q.below1DegreeAvoidable, 0) << q.firstFault;
+        EXPECT_TRUE(q.sound()) << q.firstFault;
+    }
 }
