@@ -18,6 +18,18 @@ int positionOf(const RCellTriangle& t, int node)
     return -1;
 }
 
+// Whether the open pieces P-Q and E-D cross, decided exactly: a piece of a large figure passing
+// close by a node is told from one through it, where rounded sides took both for neither.
+bool piecesCross(const RGridPoint& P, const RGridPoint& Q, const RGridPoint& E, const RGridPoint& D)
+{
+    return exactOrientation(P.x, P.y, Q.x, Q.y, E.x, E.y)
+                   * exactOrientation(P.x, P.y, Q.x, Q.y, D.x, D.y)
+               < 0
+           && exactOrientation(E.x, E.y, D.x, D.y, P.x, P.y)
+                      * exactOrientation(E.x, E.y, D.x, D.y, Q.x, Q.y)
+                  < 0;
+}
+
 // The edge of t joining the nodes a and b (the one opposite its third vertex), -1 when none.
 int edgeJoining(const RCellTriangle& t, int a, int b)
 {
@@ -321,8 +333,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         const int edgeED = positionOf(T, q); // the edge e-d is opposite q
         const RGridPoint& E = m.gridPoints[e];
         const RGridPoint& Dp = m.gridPoints[d];
-        if (RTriangleMesh::crossCheck(P.x, P.y, Q.x, Q.y, E.x, E.y, Dp.x, Dp.y)
-            && T.neighbours[edgeED] >= 0)
+        if (piecesCross(P, Q, E, Dp) && T.neighbours[edgeED] >= 0)
             break;
         const int edgeQD = positionOf(T, e);
         const int next = T.neighbours[edgeQD];
@@ -379,7 +390,7 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
             const RGridPoint& Ag = m.gridPoints[A];
             std::vector<RPoly>& poly = isLeft(D) ? leftPolygon : rightPolygon;
             int crossEdge;
-            if (RTriangleMesh::crossCheck(P.x, P.y, Q.x, Q.y, Dg.x, Dg.y, Ag.x, Ag.y)) {
+            if (piecesCross(P, Q, Dg, Ag)) {
                 poly.push_back(record(D, Nt, (kd + 1) % 3)); // edge B-D is opposite A
                 crossEdge = (kd + 2) % 3;                     // edge D-A is opposite B
             } else {
@@ -433,17 +444,19 @@ void RDelaunay::forceBoundary(int p, int q, int, int s)
         dividePolygon(cavity, p, q, 1);
         if (failed)
             return;
-        for (const Spur& spur : spurs) {
-            if (insertPlacedNode(spur.node) != 0) {
+        // A spur at the end of a longer one has its base among the spurs too: every node is
+        // put back before any of their pieces is recovered, the outer ones first.
+        for (auto spur = spurs.rbegin(); spur != spurs.rend(); ++spur)
+            if (insertPlacedNode(spur->node) != 0) {
                 fail(pieceText(p, q, s) + throughNode);
                 return;
             }
-            if (spur.segment >= 0) {
-                forceBoundary(spur.base, spur.node, 1, spur.segment);
+        for (auto spur = spurs.rbegin(); spur != spurs.rend(); ++spur)
+            if (spur->segment >= 0) {
+                forceBoundary(spur->base, spur->node, 1, spur->segment);
                 if (failed)
                     return;
             }
-        }
         // The rebuilt cavity holds the piece as an edge: it is looked up among the triangles
         // at p. Locating the piece's middle cannot tell in a figure only a few tolerances wide,
         // where the middle lies within the tolerance of other edges as well.
