@@ -32,6 +32,15 @@ bool mayBeFlat(const RTriangleMesh& m, const RCellTriangle& T)
     constexpr double kSin = 0.026176948307873153; // sin(1.5 degrees)
     return !(cross * cross >= kSin * kSin * product);
 }
+// The squared lengths of T's edges, each opposite the vertex of its index.
+void squaredEdges(const RTriangleMesh& m, const RCellTriangle& T, double len[3])
+{
+    for (int i = 0; i < 3; ++i) {
+        const RGridPoint& P = m.gridPoints[T.vertices[(i + 1) % 3]];
+        const RGridPoint& Q = m.gridPoints[T.vertices[(i + 2) % 3]];
+        len[i] = (P.x - Q.x) * (P.x - Q.x) + (P.y - Q.y) * (P.y - Q.y);
+    }
+}
 // The smallest angle of triangle T, in radians.
 double smallestAngle(const RTriangleMesh& m, const RCellTriangle& T)
 {
@@ -70,17 +79,10 @@ bool seesPieceFlat(const RGridPoint& P, const RGridPoint& Q, double x, double y)
 // the far node then faces a longer edge, and a few such steps grade the nodes outwards.
 void addOffCentres(const RTriangleMesh& m, const RCellTriangle& T, std::vector<Candidate>& out)
 {
-    int j = 0;
-    double shortest = -1;
-    for (int i = 0; i < 3; ++i) {
-        const RGridPoint& P = m.gridPoints[T.vertices[(i + 1) % 3]];
-        const RGridPoint& Q = m.gridPoints[T.vertices[(i + 2) % 3]];
-        const double len = (P.x - Q.x) * (P.x - Q.x) + (P.y - Q.y) * (P.y - Q.y);
-        if (shortest < 0 || len < shortest) {
-            shortest = len;
-            j = i;
-        }
-    }
+    double len[3];
+    squaredEdges(m, T, len);
+    const int j = int(std::min_element(len, len + 3) - len);
+    const double shortest = len[j];
     const int p = T.vertices[(j + 1) % 3], q = T.vertices[(j + 2) % 3];
     const RGridPoint& P = m.gridPoints[p];
     const RGridPoint& Q = m.gridPoints[q];
@@ -352,17 +354,10 @@ bool RDelaunay::splitFlatTriangle(int t, bool relaxed, double floor, FlatSplitLi
     const RCellTriangle& T = m.triangles[t];
     const double worst = smallestAngle(m, T);
     // The longest edge a-b and the vertex c across it, which has the largest angle.
-    int k = 0;
-    double longest = -1;
-    for (int i = 0; i < 3; ++i) {
-        const RGridPoint& P = m.gridPoints[T.vertices[(i + 1) % 3]];
-        const RGridPoint& Q = m.gridPoints[T.vertices[(i + 2) % 3]];
-        const double len = (P.x - Q.x) * (P.x - Q.x) + (P.y - Q.y) * (P.y - Q.y);
-        if (len > longest) {
-            longest = len;
-            k = i;
-        }
-    }
+    double len[3];
+    squaredEdges(m, T, len);
+    const int k = int(std::max_element(len, len + 3) - len);
+    const double longest = len[k];
     const int a = T.vertices[(k + 1) % 3], b = T.vertices[(k + 2) % 3], c = T.vertices[k];
     const RGridPoint A = m.gridPoints[a], B = m.gridPoints[b], C = m.gridPoints[c];
     const double L = std::sqrt(longest);
