@@ -255,6 +255,9 @@ private:
     void restoreMesh(std::vector<RGridPoint>& nodes, std::vector<RCellTriangle>& triangles);
     // The triangle with the nodes a, b and c as its vertices, -1 when there is none.
     int findTriangle(int a, int b, int c) const;
+    // Puts fans of nodes around the corners at flat triangles whose two boundary edges differ
+    // much in length; false when there is no such corner.
+    bool gradeCorners();
     // Removes the generated nodes that see the boundary piece of their triangle at more than
     // 178 degrees, round after round.
     void removePieceLensApexes();

@@ -15,6 +15,8 @@
 #include <set>
 
 namespace {
+constexpr double kPi = 3.14159265358979;
+
 // A quick test that lets through every triangle with an angle below 1 degree: the sine of its
 // smallest angle (twice its area over the product of its two longer sides) below that of 1.5
 // degrees. Most meshes have no such triangle, and the exact angles then cost nothing.
@@ -218,6 +220,90 @@ void RDelaunay::removePieceLensApexes()
     }
 }
 
+bool RDelaunay::gradeCorners()
+{
+    RTriangleMesh& m = *mesh;
+    // The corners at flat triangles whose two boundary edges differ much in length: around
+    // such a corner, triangles with fair angles can only grow in steps from the short edge to
+    // the long one. A fan of nodes does that: k + 1 triangles sharing the corner's angle, the
+    // distance from the corner shrinking by the same factor at each, from the long edge to the
+    // short one.
+    struct Corner {
+        int node, longEnd, shortEnd;
+        double theta;
+    };
+    std::vector<Corner> corners;
+    std::set<int> seen;
+    for (int t = 0; t < int(m.triangles.size()); ++t) {
+        if (!mayBeFlat(m, m.triangles[t]) || avoidableFlatAngle(m, t) < 0)
+            continue;
+        for (int v : m.triangles[t].vertices) {
+            if (m.gridPoints[v].nodeKind != 2 || !seen.insert(v).second)
+                continue;
+            int ends[2];
+            const double theta = sectorAngle(m, t, v, ends);
+            if (ends[0] < 0 || ends[1] < 0 || !(theta < kPi))
+                continue;
+            const RGridPoint& V = m.gridPoints[v];
+            const RGridPoint& A = m.gridPoints[ends[0]];
+            const RGridPoint& B = m.gridPoints[ends[1]];
+            const double a = std::hypot(A.x - V.x, A.y - V.y), b = std::hypot(B.x - V.x, B.y - V.y);
+            if (std::max(a, b) > 4 * std::min(a, b))
+                corners.push_back(
+                    {v, a > b ? ends[0] : ends[1], a > b ? ends[1] : ends[0], theta});
+        }
+    }
+    if (corners.empty())
+        return false;
+    for (const Corner& c : corners) {
+        const RGridPoint P = m.gridPoints[c.node];
+        const RGridPoint& Lg = m.gridPoints[c.longEnd];
+        const RGridPoint& Sg = m.gridPoints[c.shortEnd];
+        const double L = std::hypot(Lg.x - P.x, Lg.y - P.y);
+        const double s = std::hypot(Sg.x - P.x, Sg.y - P.y);
+        const double ux = (Lg.x - P.x) / L, uy = (Lg.y - P.y) / L;
+        // The way to turn from the long edge through the domain to the short one.
+        const double sx = std::cos(c.theta) * ux - std::sin(c.theta) * uy;
+        const double sy = std::sin(c.theta) * ux + std::cos(c.theta) * uy;
+        const double sign = (sx * (Sg.x - P.x) + sy * (Sg.y - P.y)) / s > std::cos(0.01) ? 1 : -1;
+        // The number of steps whose worst triangle is fairest.
+        int bestSteps = 0;
+        double bestAngle = 0;
+        for (int steps = 2; steps <= 24 && c.theta / steps > 0.5 * kPi / 180; ++steps) {
+            const double phi = c.theta / steps, g = std::pow(s / L, 1.0 / steps);
+            const double far = std::atan2(g * std::sin(phi), 1 - g * std::cos(phi));
+            if (far > bestAngle) {
+                bestAngle = far;
+                bestSteps = steps;
+            }
+        }
+        if (bestSteps == 0)
+            continue;
+        const double phi = c.theta / bestSteps, g = std::pow(s / L, 1.0 / bestSteps);
+        // Generated nodes inside the fan's reach go first: near the corner they would take the
+        // long edge's triangle.
+        const double reach = 1.05 * L * g;
+        for (int k = int(m.gridPoints.size()) - 1; k >= 3; --k) {
+            const RGridPoint& G = m.gridPoints[k];
+            if ((G.nodeKind == 1 || (G.nodeKind == 3 && G.sourcePoint < 0))
+                && std::hypot(G.x - P.x, G.y - P.y) < reach)
+                if (!removeInnerNode(k) || stopped())
+                    return false;
+        }
+        for (int i = 1; i < bestSteps; ++i) {
+            const double r = L * std::pow(g, i), beta = sign * phi * i;
+            const double x = P.x + r * (std::cos(beta) * ux - std::sin(beta) * uy);
+            const double y = P.y + r * (std::sin(beta) * ux + std::cos(beta) * uy);
+            if (pieces.size() <= 4096 && (!seesBoth(x, y, c.node, c.node) || inPieceLens(x, y)))
+                continue;
+            MeshInsertPoint(x, y, -1, 1, 0, r * phi);
+            if (stopped())
+                return false;
+        }
+    }
+    return true;
+}
+
 bool RDelaunay::inPieceLens(double x, double y) const
 {
     const RTriangleMesh& m = *mesh;
@@ -271,18 +357,19 @@ void RDelaunay::splitAvoidableFlatTriangles()
     if (before == 0)
         return;
     // Orders of steps, each from the scheme's mesh: the sweeps of splitFlatTriangleRounds,
-    // strict nodes first or not, then the flattest first (splitFlattestFirst) once the nodes
-    // standing beside a piece as flat apexes are gone, and that once more from the best mesh
-    // so far. The first that leaves no such triangle ends it; else the best is kept when it
-    // leaves fewer and none flatter than before, otherwise the mesh goes back to what the
-    // scheme made.
+    // strict nodes first or not; the flattest first (splitFlattestFirst) once the nodes
+    // standing beside a piece as flat apexes are gone; the same after fans of nodes are put
+    // around the corners that join a long edge to a short one (gradeCorners); and the
+    // flattest first once more from the best mesh so far. The first that leaves no such
+    // triangle ends it; else the best is kept when it leaves fewer and none flatter than
+    // before, otherwise the mesh goes back to what the scheme made.
     const std::vector<RGridPoint> schemeNodes = m.gridPoints;
     const std::vector<RCellTriangle> schemeTriangles = m.triangles;
     std::vector<RGridPoint> bestNodes;
     std::vector<RCellTriangle> bestTriangles;
     long best = before;
     double bestSmallest = smallestBefore;
-    for (int order : {0, 1, 2, 3}) {
+    for (int order : {0, 1, 2, 4, 3}) {
         if (order == 3) {
             // The flattest first once more, from the best mesh so far.
             if (bestNodes.empty())
@@ -295,8 +382,10 @@ void RDelaunay::splitAvoidableFlatTriangles()
             std::vector<RCellTriangle> triangles = schemeTriangles;
             restoreMesh(nodes, triangles);
         }
-        if (order == 2)
+        if (order == 2 || order == 4)
             removePieceLensApexes();
+        if (order == 4 && !gradeCorners())
+            continue;
         if (order < 2)
             splitFlatTriangleRounds(smallestBefore, order == 0);
         else
@@ -481,9 +570,10 @@ RDelaunay::FlatSplitLimits RDelaunay::flatSplitLimits() const
     // a mesh whose long thin triangles reach across the domain (a curved figure with boundary
     // nodes only) would take millions.
     limits.flips = flipTotal + kFlatSplitFlips + 30LL * (long long)m.triangles.size();
-    // The flattest-first order looks at the whole mesh at every step; on a large mesh it
-    // stops after some fifty such looks.
-    limits.scans = 50L * long(m.triangles.size()) + 20000000L;
+    // The flattest-first order looks at the whole mesh at every step, and each step tries
+    // scores of points: it stops after about a hundred looks on a large mesh, a few thousand
+    // on a small one.
+    limits.scans = 100L * long(m.triangles.size()) + 200000L;
     return limits;
 }
 

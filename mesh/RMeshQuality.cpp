@@ -32,10 +32,10 @@ double angleAt(const RTriangleMesh& m, const RCellTriangle& t, int k)
     return std::atan2(std::fabs(ax * by - ay * bx), ax * bx + ay * by);
 }
 
-// The angle at node v of the part of the domain around it that holds triangle t: the fan of
-// triangles reached from t across free edges, up to the constrained edges (or the mesh's rim).
-// A full turn (v is an inner node) gives 2 pi. `ends` gets the far nodes of the two edges that
-// bound the fan (-1 for a full turn).
+} // namespace
+
+// The fan of triangles reached from t across free edges, up to the constrained edges (or the
+// mesh's rim).
 double sectorAngle(const RTriangleMesh& m, int t, int v, int ends[2])
 {
     double sum = angleAt(m, m.triangles[t], positionOf(m.triangles[t], v));
@@ -64,6 +64,7 @@ double sectorAngle(const RTriangleMesh& m, int t, int v, int ends[2])
     return sum;
 }
 
+namespace {
 // The vertex at the smallest angle, which lies opposite the shortest edge.
 int smallestAngleVertex(const RTriangleMesh& m, const RCellTriangle& T)
 {

@@ -38,6 +38,11 @@ struct RMeshQuality {
 // share theta, and each can grow the distance from the corner by a bounded factor.
 double maxGradingRatio(double theta);
 
+// The angle (radians) at node v of the part of the domain around it that holds triangle t,
+// up to the constrained edges; `ends` gets the far nodes of those two edges (both -1 when v is
+// an inner node, the angle then 2 pi).
+double sectorAngle(const RTriangleMesh& m, int t, int v, int ends[2]);
+
 // Whether triangle t stands where no mesh of the figure's boundary nodes can do without an
 // angle below 1 degree: a vertex of t is a boundary node where the domain, on t's side, is
 // narrower than 2 degrees, or where the two boundary edges at it differ in length by more than

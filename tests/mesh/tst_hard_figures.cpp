@@ -129,6 +129,20 @@ void gradedCorner(RTriangleMesh& m)
         addSegment(m, from, to);
 }
 
+// A right corner at (0.0234, 0.0156) joining a side of 94 to one of 0.0156, the short one
+// going on almost straight into a side of 128: four nodes, each side one piece.
+void rightCornerOfAShortPiece(RTriangleMesh& m)
+{
+    const double xy[4][2] = {{0.01171875, -127.984375},
+                             {0.0234375, 0},
+                             {0.0234375, 0.015625},
+                             {-94.37109375, 0.0234375}};
+    for (const auto& p : xy)
+        addPoint(m, p[0], p[1]);
+    for (int i = 0; i < 4; ++i)
+        addSegment(m, i, (i + 1) % 4);
+}
+
 // Builds the figure into m and meshes it in the given type; false (with a failure) when the
 // figure is refused or not meshed.
 bool meshFigure(RTriangleMesh& m, const std::function<void(RTriangleMesh&)>& build, int type)
@@ -208,6 +222,19 @@ TEST(HardFigures, MeshWithoutFlatTrianglesAndPassTheCircleTest)
         // triangle with an angle of 0.27 degrees at its end.
         {"lens of a one-piece chord and an arc of 18 pieces",
          [](RTriangleMesh& m) { lens(m, 0, 0, 80.3125, 80.3125, -256.97254797230198, 18, 0); },
+         {0, 1, 2, 4}, 1.0},
+        // The long side's triangle took its apex beside the short piece and had an angle of
+        // 0.0095 degrees at the far end.
+        {"right corner joining a piece of 94 to one of 0.016", rightCornerOfAShortPiece,
+         {0, 1, 2, 4}, 1.0},
+        // A chord of one piece 3e5 long and an arc of 24 pieces shrinking fast towards one end,
+        // meeting it at 12 degrees: nodes must grow in steps from the arc's short pieces to the
+        // chord around that corner, which single nodes did not find.
+        {"lens of a one-piece chord and a fast-graded arc meeting at 12 degrees",
+         [](RTriangleMesh& m) {
+             lens(m, 1014375, 953710.9375, 1154492.1875, 1214531.25, 731550.54386002303, 24,
+                  0.853516);
+         },
          {0, 1, 2, 4}, 1.0},
         // Refused: the middle of a recovered piece lay within the tolerance of another edge,
         // so the piece was taken for no edge. Its sides leave no room for an angle above 2e-7
