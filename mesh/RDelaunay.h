@@ -229,11 +229,12 @@ private:
     // put in or near it, each kept when it improves the flat angles around.
     void splitFlattestFirst(double floor);
     // What one order of splitting may spend: nodes kept, nodes tried, the flip count it must
-    // stay below (kFlatSplitFlips and 30 a triangle more than at its start), and triangles
-    // looked at.
+    // stay below (kFlatSplitFlips and 30 a triangle more than at its start), and triangles and
+    // pieces looked at.
     struct FlatSplitLimits {
         long nodes = 0, tries = 0, scans = 0;
         long long flips = 0;
+        bool bounded = false; // whether looks at pieces count against `scans`
         bool left() const { return nodes > 0 && tries > 0; }
     };
     FlatSplitLimits flatSplitLimits() const;

@@ -162,6 +162,10 @@ bool RDelaunay::seesBoth(double x, double y, int a, int b) const
 {
     const RTriangleMesh& m = *mesh;
     auto crosses = [&](const RGridPoint& P, const RGridPoint& U, const RGridPoint& W) {
+        // Pieces whose boxes do not meet the sight line's box cannot cross it.
+        if (std::max(U.x, W.x) < std::min(P.x, x) || std::min(U.x, W.x) > std::max(P.x, x)
+            || std::max(U.y, W.y) < std::min(P.y, y) || std::min(U.y, W.y) > std::max(P.y, y))
+            return false;
         const int s1 = exactOrientation(P.x, P.y, x, y, U.x, U.y);
         const int s2 = exactOrientation(P.x, P.y, x, y, W.x, W.y);
         if (s1 * s2 > 0)
@@ -486,10 +490,14 @@ bool RDelaunay::splitFlatTriangle(int t, bool relaxed, double floor, FlatSplitLi
         const RGridPoint& G = m.gridPoints[p.to];
         // The sight test walks every piece; beyond a few thousand the insertion and its check
         // alone judge the point.
-        if (exactOrientation(F.x, F.y, G.x, G.y, p.x, p.y) <= 0
-            || (pieces.size() <= 4096
-                && (!seesBoth(p.x, p.y, p.from, p.to) || inPieceLens(p.x, p.y))))
+        if (exactOrientation(F.x, F.y, G.x, G.y, p.x, p.y) <= 0)
             continue;
+        if (pieces.size() <= 4096) {
+            if (limits.bounded && (limits.scans -= 2 * long(pieces.size())) < 0)
+                return false;
+            if (!seesBoth(p.x, p.y, p.from, p.to) || inPieceLens(p.x, p.y))
+                continue;
+        }
         if (--limits.tries < 0 || flipTotal > limits.flips)
             return false;
         if (MeshInsertPoint(p.x, p.y, -1, 1, 0, p.spacing) != 0) {
@@ -570,10 +578,10 @@ RDelaunay::FlatSplitLimits RDelaunay::flatSplitLimits() const
     // a mesh whose long thin triangles reach across the domain (a curved figure with boundary
     // nodes only) would take millions.
     limits.flips = flipTotal + kFlatSplitFlips + 30LL * (long long)m.triangles.size();
-    // The flattest-first order looks at the whole mesh at every step, and each step tries
-    // scores of points: it stops after about a hundred looks on a large mesh, a few thousand
-    // on a small one.
-    limits.scans = 100L * long(m.triangles.size()) + 200000L;
+    // The flattest-first order looks at the whole mesh at every step, and each step weighs
+    // scores of points against every piece: its looks at triangles and pieces are bounded
+    // (about a hundred looks at a large mesh). The sweeps are bounded by their tries alone.
+    limits.scans = 100L * long(m.triangles.size()) + 1000000L;
     return limits;
 }
 
@@ -621,6 +629,7 @@ void RDelaunay::splitFlattestFirst(double floor)
     // pieces shrink fast fills with nodes graded from the far side inwards. A triangle nothing
     // improves is passed over until something changes.
     FlatSplitLimits limits = flatSplitLimits();
+    limits.bounded = true;
     const FlipRule kept = flipRule;
     flipRule = FlipRule::BothSides;
     std::set<std::array<int, 3>> passed;
