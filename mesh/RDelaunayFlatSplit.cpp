@@ -46,7 +46,7 @@ void squaredEdges(const RTriangleMesh& m, const RCellTriangle& T, double len[3])
 // The smallest angle of triangle T, in radians.
 double smallestAngle(const RTriangleMesh& m, const RCellTriangle& T)
 {
-    double smallest = 3.14159265358979;
+    double smallest = kPi;
     for (int k = 0; k < 3; ++k) {
         const RGridPoint& V = m.gridPoints[T.vertices[k]];
         const RGridPoint& P = m.gridPoints[T.vertices[(k + 1) % 3]];
@@ -321,7 +321,7 @@ void RDelaunay::surveyFlatTriangles(long& count, double& smallest) const
 {
     const RTriangleMesh& m = *mesh;
     count = 0;
-    smallest = 3.14159265358979;
+    smallest = kPi;
     for (int t = 0; t < int(m.triangles.size()); ++t) {
         if (!mayBeFlat(m, m.triangles[t]))
             continue;
@@ -373,25 +373,25 @@ void RDelaunay::splitAvoidableFlatTriangles()
     std::vector<RCellTriangle> bestTriangles;
     long best = before;
     double bestSmallest = smallestBefore;
-    for (int order : {0, 1, 2, 4, 3}) {
-        if (order == 3) {
-            // The flattest first once more, from the best mesh so far.
+    enum Order { StrictSweeps, RelaxedSweeps, FlattestFirst, CornerFans, AgainFromBest };
+    for (Order order : {StrictSweeps, RelaxedSweeps, FlattestFirst, CornerFans, AgainFromBest}) {
+        if (order == AgainFromBest) {
             if (bestNodes.empty())
                 break;
             std::vector<RGridPoint> nodes = bestNodes;
             std::vector<RCellTriangle> triangles = bestTriangles;
             restoreMesh(nodes, triangles);
-        } else if (order > 0) {
+        } else if (order != StrictSweeps) {
             std::vector<RGridPoint> nodes = schemeNodes;
             std::vector<RCellTriangle> triangles = schemeTriangles;
             restoreMesh(nodes, triangles);
         }
-        if (order == 2 || order == 4)
+        if (order == FlattestFirst || order == CornerFans)
             removePieceLensApexes();
-        if (order == 4 && !gradeCorners())
+        if (order == CornerFans && !gradeCorners())
             continue;
-        if (order < 2)
-            splitFlatTriangleRounds(smallestBefore, order == 0);
+        if (order == StrictSweeps || order == RelaxedSweeps)
+            splitFlatTriangleRounds(smallestBefore, order == StrictSweeps);
         else
             splitFlattestFirst(smallestBefore);
         if (!stopped())
@@ -462,7 +462,7 @@ bool RDelaunay::splitFlatTriangle(int t, bool relaxed, double floor, FlatSplitLi
     // that part of the circle, so a, b and the new node make a Delaunay triangle, whose
     // angles at a and b are about equal near the middle.
     const double gamma = std::atan2(std::fabs(cross), dot);
-    const double sagitta = 0.5 * L * std::tan(0.5 * (3.14159265358979 - gamma));
+    const double sagitta = 0.5 * L * std::tan(0.5 * (kPi - gamma));
     const double nx = -(B.y - A.y) / L, ny = (B.x - A.x) / L; // towards c
     std::vector<Candidate> candidates;
     for (double f : {0.8, 0.5, 0.3, 0.2, 0.12}) {
