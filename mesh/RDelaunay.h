@@ -44,9 +44,9 @@ public:
     ~RDelaunay();
 
     // The flips one order of the last step, the splitting of flat triangles, may spend besides
-    // 30 a triangle; there are at most four orders.
+    // 30 a triangle; there are at most five orders.
     static constexpr long long kFlatSplitFlips = 50000;
-    static constexpr int kFlatSplitOrders = 4;
+    static constexpr int kFlatSplitOrders = 5;
 
     int flipCount = 0;
     std::vector<int> flipStack;
