@@ -44,9 +44,9 @@ public:
     ~RDelaunay();
 
     // The flips one order of the last step, the splitting of flat triangles, may spend besides
-    // 30 a triangle; there are at most five orders.
+    // 30 a triangle; there are at most six orders.
     static constexpr long long kFlatSplitFlips = 50000;
-    static constexpr int kFlatSplitOrders = 5;
+    static constexpr int kFlatSplitOrders = 6;
 
     int flipCount = 0;
     std::vector<int> flipStack;
@@ -257,8 +257,9 @@ private:
     // The triangle with the nodes a, b and c as its vertices, -1 when there is none.
     int findTriangle(int a, int b, int c) const;
     // Puts fans of nodes around the corners at flat triangles whose two boundary edges differ
-    // much in length; false when there is no such corner.
-    bool gradeCorners();
+    // much in length, of `fewerSteps` steps fewer than the fairest; false when there is no
+    // such corner.
+    bool gradeCorners(int fewerSteps);
     // Removes the generated nodes that see the boundary piece of their triangle at more than
     // 178 degrees, round after round.
     void removePieceLensApexes();

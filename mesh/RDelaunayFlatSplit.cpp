@@ -224,7 +224,7 @@ void RDelaunay::removePieceLensApexes()
     }
 }
 
-bool RDelaunay::gradeCorners()
+bool RDelaunay::gradeCorners(int fewerSteps)
 {
     RTriangleMesh& m = *mesh;
     // The corners at flat triangles whose two boundary edges differ much in length: around
@@ -283,6 +283,7 @@ bool RDelaunay::gradeCorners()
         }
         if (bestSteps == 0)
             continue;
+        bestSteps = std::max(2, bestSteps - fewerSteps);
         const double phi = c.theta / bestSteps, g = std::pow(s / L, 1.0 / bestSteps);
         // Generated nodes inside the fan's reach go first: near the corner they would take the
         // long edge's triangle.
@@ -363,18 +364,26 @@ void RDelaunay::splitAvoidableFlatTriangles()
     // Orders of steps, each from the scheme's mesh: the sweeps of splitFlatTriangleRounds,
     // strict nodes first or not; the flattest first (splitFlattestFirst) once the nodes
     // standing beside a piece as flat apexes are gone; the same after fans of nodes are put
-    // around the corners that join a long edge to a short one (gradeCorners); and the
-    // flattest first once more from the best mesh so far. The first that leaves no such
-    // triangle ends it; else the best is kept when it leaves fewer and none flatter than
-    // before, otherwise the mesh goes back to what the scheme made.
+    // around the corners that join a long edge to a short one (gradeCorners), and after fans
+    // of one step fewer; and the flattest first once more from the best mesh so far. The
+    // first that leaves no such triangle ends it; else the best is kept when it leaves fewer
+    // and none flatter than before, otherwise the mesh goes back to what the scheme made.
     const std::vector<RGridPoint> schemeNodes = m.gridPoints;
     const std::vector<RCellTriangle> schemeTriangles = m.triangles;
     std::vector<RGridPoint> bestNodes;
     std::vector<RCellTriangle> bestTriangles;
     long best = before;
     double bestSmallest = smallestBefore;
-    enum Order { StrictSweeps, RelaxedSweeps, FlattestFirst, CornerFans, AgainFromBest };
-    for (Order order : {StrictSweeps, RelaxedSweeps, FlattestFirst, CornerFans, AgainFromBest}) {
+    enum Order {
+        StrictSweeps,
+        RelaxedSweeps,
+        FlattestFirst,
+        CornerFans,
+        CoarserCornerFans,
+        AgainFromBest
+    };
+    for (Order order : {StrictSweeps, RelaxedSweeps, FlattestFirst, CornerFans, CoarserCornerFans,
+                        AgainFromBest}) {
         if (order == AgainFromBest) {
             if (bestNodes.empty())
                 break;
@@ -386,9 +395,10 @@ void RDelaunay::splitAvoidableFlatTriangles()
             std::vector<RCellTriangle> triangles = schemeTriangles;
             restoreMesh(nodes, triangles);
         }
-        if (order == FlattestFirst || order == CornerFans)
+        if (order == FlattestFirst || order == CornerFans || order == CoarserCornerFans)
             removePieceLensApexes();
-        if (order == CornerFans && !gradeCorners())
+        if ((order == CornerFans || order == CoarserCornerFans)
+            && !gradeCorners(order == CoarserCornerFans ? 1 : 0))
             continue;
         if (order == StrictSweeps || order == RelaxedSweeps)
             splitFlatTriangleRounds(smallestBefore, order == StrictSweeps);
