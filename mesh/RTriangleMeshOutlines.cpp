@@ -3,6 +3,7 @@
 #include "document/RMessages.h"
 #include "document/RTriangleMesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -133,6 +134,37 @@ int RTriangleMesh::searchClosedPath(int start, int seg, int from, int dir)
 }
 
 namespace {
+// The signed area of a closed path walked from `start` in its order, through its segments'
+// division points, by the sum the path walk uses.
+double piecePathArea(const RTriangleMesh& m, const std::vector<int>& path, int start)
+{
+    double area = 0;
+    int c = start;
+    double ox = m.points[c].x, oy = m.points[c].y;
+    for (int e : path) {
+        const RSegment& seg = m.segments[e];
+        if (c != seg.startPoint && c != seg.endPoint)
+            return 0; // not a chain
+        const bool fromEnd = c != seg.startPoint;
+        const int pieces = seg.radius == 0.0 ? 1 : std::max(seg.division, 1);
+        for (int k = 1; k <= pieces; ++k) {
+            double x, y;
+            if (seg.radius == 0.0 || k == pieces) {
+                const RPoint& q = m.points[seg.startPoint + seg.endPoint - c];
+                x = q.x;
+                y = q.y;
+            } else {
+                m.walkPoint(seg, fromEnd, k, x, y);
+            }
+            area += (x - ox) * (oy + y) / 2;
+            ox = x;
+            oy = y;
+        }
+        c = seg.startPoint + seg.endPoint - c;
+    }
+    return area;
+}
+
 void buildOutline(RTriangleMesh& m, ROutline& o, const std::vector<int>& path, double area)
 {
     o.segments = path;
@@ -159,12 +191,22 @@ void RTriangleMesh::createOutline(int s, int region)
     const int p1 = segments[s].startPoint, p2 = segments[s].endPoint;
     rightPath.clear();
     rightArea = 0;
-    if (searchClosedPath(p1, s, p2, +1) < 0)
+    const bool rightClosed = searchClosedPath(p1, s, p2, +1) >= 0;
+    if (!rightClosed)
         contactMessage();
     leftPath.clear();
     leftArea = 0;
-    if (searchClosedPath(p1, s, p2, -1) < 0)
+    const bool leftClosed = searchClosedPath(p1, s, p2, -1) >= 0;
+    if (!leftClosed)
         contactMessage();
+    // A loop whose chords enclose nothing - a straight segment and an arc between the same two
+    // points, a half disc say - is measured through its arcs' division points instead, as the
+    // mesh sees it; by its chords it would be taken for a segment splitting an outline that
+    // does not exist.
+    if (rightClosed && leftClosed && rightArea == 0 && leftArea == 0) {
+        rightArea = piecePathArea(*this, rightPath, p1);
+        leftArea = piecePathArea(*this, leftPath, p1);
+    }
     if (rightArea * leftArea > 0) {
         ROutline o;
         o.region = region;

@@ -94,6 +94,34 @@ TEST(FigureOutlines, DeadEndStaysOutOfThePath)
         EXPECT_EQ(std::count(o.segments.begin(), o.segments.end(), 4), 0);
 }
 
+TEST(FigureOutlines, AStraightSegmentAndAnArcCloseAHalfDisc)
+{
+    // A straight segment and an arc between the same two points enclose nothing by their chords:
+    // the loop was taken for a segment splitting an outline, none was found, and the editor
+    // said "Please contact Vesko Soft." and made no outline.
+    for (double radius : {1.0, -1.0, 1.5}) {
+        SCOPED_TRACE(radius);
+        RTriangleMesh m(30);
+        MessageRecorder rec;
+        const int a = addPoint(m, -1, 0), b = addPoint(m, 1, 0);
+        addSegment(m, a, b);
+        SegmentSpec arc;
+        arc.radius = radius;
+        arc.division = 8;
+        addSegment(m, b, a, arc);
+        EXPECT_TRUE(rec.texts.isEmpty()) << rec.texts.join(' ').toStdString();
+        ASSERT_EQ(m.outlines.size(), 1u);
+        // Measured through the arc's pieces: for the half disc, half a regular 16-gon.
+        if (radius == 1.0)
+            EXPECT_NEAR(std::fabs(m.outlines[0].area), 4 * std::sin(3.14159265358979 / 8), 1e-12);
+        // The middle of the arc's bulge lies inside, the point across the chord does not.
+        double mx = 0, my = 0;
+        m.divisionPoint(1, 4, mx, my);
+        EXPECT_TRUE(m.isInbound(0.9 * mx, 0.9 * my, 0));
+        EXPECT_FALSE(m.isInbound(-0.5 * mx, -0.5 * my, 0));
+    }
+}
+
 TEST(FigureDelete, SidesAndLoneSegments)
 {
     {

@@ -102,12 +102,10 @@ void corner3(RTriangleMesh& m)
 }
 
 // A straight piece from a to b closed by an arc back to a, of the given radius (negative: the
-// other side), pieces and bias. The figure's outline bookkeeping measures the loop by its
-// chords, finds no area and says so; the mesh does not use it.
+// other side), pieces and bias.
 void lens(RTriangleMesh& m, double ax, double ay, double bx, double by, double radius,
           int division, double bias)
 {
-    MessageRecorder quiet;
     const int a = addPoint(m, ax, ay), b = addPoint(m, bx, by);
     addSegment(m, a, b);
     SegmentSpec arc;
