@@ -42,10 +42,21 @@ void RRazava::SolveEquation()
         const int code = Setup();
         double t = g.TSTART;
         bool normalEnd = false;
-        if (code != 0)
+        // An error counted where nothing stops on it - an unknown opcode while the start values
+        // are made, or a run with no Newton iteration to see it - fails the run: it never ends
+        // with status 0 and an error.
+        auto errorCounted = [&g] { return g.runErrorCount.load(std::memory_order_relaxed) != 0; };
+        if (code != 0) {
             endRun(preparationStatus(code), nullptr);
-        else
+        } else if (errorCounted()) {
+            endRun(11, " ! E0011 !");
+        } else {
             normalEnd = integrate(t);
+            if (normalEnd && errorCounted()) {
+                endRun(11, " ! E0011 !");
+                normalEnd = false;
+            }
+        }
         finishRun(normalEnd, t);
     } catch (...) {
         // The caller turns the error into the run's status; what was written is on disk before

@@ -244,6 +244,7 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
         double restartTime;    // start of the failed step
         std::size_t records;
         int damaged = -1;      // a section given a byte no instruction has
+        int newtonIterations = -1; // LMAX when not negative
     } cases[] = {
         {"singular step", "%EQU: c - 1", "%EQU: (c[t] + c)*(t < 0.25)", 8, " ! E0008 !", 0.2, 3},
         {"math error in a step", "%EQU: c - 1", "%EQU: c[t] + c + 0*LOG(0.25 - t)", 18,
@@ -257,10 +258,16 @@ TEST(TimeLoop, FailuresEndTheRunWithTheirStatusAndSummary)
          SectionAssume},
         {"unknown opcode in TERMINATE", "%EQU: c - 1", "%EQU: c[t] + c", 11, " ! E0011 !", 0.0,
          1, SectionTerminate},
+        // With no Newton iteration nothing stopped on the error, and the run ended with status
+        // 0 and one error.
+        {"unknown opcode in ASSUME, no Newton iteration", "%EQU: c - 1", "%EQU: c[t] + c", 11,
+         " ! E0011 !", 0.0, 0, SectionAssume, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto d = decayDocument();
+        if (c.newtonIterations >= 0)
+            d->control().LMAX = c.newtonIterations;
         d->script(SectionInitial, {c.initial});
         d->script(SectionEquation, {c.equation});
         ASSERT_EQ(d->compile(), "");
