@@ -34,6 +34,12 @@ bool mayBeFlat(const RTriangleMesh& m, const RCellTriangle& T)
     constexpr double kSin = 0.026176948307873153; // sin(1.5 degrees)
     return !(cross * cross >= kSin * kSin * product);
 }
+// Whether the node is one the schemes placed (a generated node or a boundary-cell apex), which
+// the step may take out again; a fixed node of the figure stays.
+bool placedByScheme(const RGridPoint& g)
+{
+    return g.nodeKind == 1 || (g.nodeKind == 3 && g.sourcePoint < 0);
+}
 // The squared lengths of T's edges, each opposite the vertex of its index.
 void squaredEdges(const RTriangleMesh& m, const RCellTriangle& T, double len[3])
 {
@@ -203,7 +209,7 @@ void RDelaunay::removePieceLensApexes()
                 if (T.boundarySegments[i] < 0)
                     continue;
                 const RGridPoint& A = m.gridPoints[T.vertices[i]];
-                if (A.nodeKind != 1 && !(A.nodeKind == 3 && A.sourcePoint < 0))
+                if (!placedByScheme(A))
                     continue;
                 if (seesPieceFlat(m.gridPoints[T.vertices[(i + 1) % 3]],
                                   m.gridPoints[T.vertices[(i + 2) % 3]], A.x, A.y))
@@ -290,8 +296,7 @@ bool RDelaunay::gradeCorners(int fewerSteps)
         const double reach = 1.05 * L * g;
         for (int k = int(m.gridPoints.size()) - 1; k >= 3; --k) {
             const RGridPoint& G = m.gridPoints[k];
-            if ((G.nodeKind == 1 || (G.nodeKind == 3 && G.sourcePoint < 0))
-                && std::hypot(G.x - P.x, G.y - P.y) < reach)
+            if (placedByScheme(G) && std::hypot(G.x - P.x, G.y - P.y) < reach)
                 if (!removeInnerNode(k) || stopped())
                     return false;
         }
@@ -547,9 +552,7 @@ bool RDelaunay::removeFlatTriangleNode(int t, double worst, FlatSplitLimits& lim
     const std::array<int, 3> vertices = m.triangles[t].vertices;
     for (int v : vertices) {
         const RGridPoint node = m.gridPoints[v];
-        // Generated nodes and boundary-cell apexes; a fixed node of the figure stays.
-        if ((node.nodeKind != 1 && !(node.nodeKind == 3 && node.sourcePoint < 0))
-            || !removalTried.insert({node.x, node.y}).second)
+        if (!placedByScheme(node) || !removalTried.insert({node.x, node.y}).second)
             continue;
         if (--limits.tries < 0 || flipTotal > limits.flips)
             return false;

@@ -26,6 +26,16 @@ struct Recorder : RMeshProgress {
     int position() const override { return positions.empty() ? 0 : positions.back(); }
 };
 
+// An inner border's segment settings.
+SegmentSpec innerBorder(double radius = 0, int division = 1)
+{
+    SegmentSpec spec;
+    spec.type = 0;
+    spec.radius = radius;
+    spec.division = division;
+    return spec;
+}
+
 double cross(const RGridPoint& o, const RGridPoint& a, const RGridPoint& b)
 {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
@@ -69,9 +79,7 @@ TEST(DomainCheck, FiguresAndTheirProblems)
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
              const int a = addPoint(m, 5, 0), b = addPoint(m, 6, 1);
-             SegmentSpec inner;
-             inner.type = 0;
-             addSegment(m, a, b, inner);
+             addSegment(m, a, b, innerBorder());
          },
          1, {}, {4}, {}},
         // A radius shorter than half the chord makes a half circle over it: this one runs
@@ -80,11 +88,7 @@ TEST(DomainCheck, FiguresAndTheirProblems)
         {"half circle inner border outside the domain",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
-             SegmentSpec inner;
-             inner.type = 0;
-             inner.radius = -1;
-             inner.division = 6;
-             addSegment(m, 0, 1, inner);
+             addSegment(m, 0, 1, innerBorder(-1, 6));
          },
          1, {}, {4}, {}},
         // An arc of one division is meshed as its chord: this one bulges into the square from
@@ -92,10 +96,7 @@ TEST(DomainCheck, FiguresAndTheirProblems)
         {"arc inner border of one piece outside the domain",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
-             SegmentSpec inner;
-             inner.type = 0;
-             inner.radius = -5;
-             addSegment(m, 1, addPoint(m, 0, -0.1), inner);
+             addSegment(m, 1, addPoint(m, 0, -0.1), innerBorder(-5));
          },
          1, {}, {4}, {}},
         {"point in the bulge of an arc",
@@ -117,9 +118,7 @@ TEST(DomainCheck, FiguresAndTheirProblems)
         {"inner borders crossing inside",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
-             SegmentSpec inner;
-             inner.type = 0;
-             inner.division = 3;
+             const SegmentSpec inner = innerBorder(0, 3);
              addSegment(m, addPoint(m, 0.2, 0.2), addPoint(m, 0.8, 0.8), inner);
              addSegment(m, addPoint(m, 0.2, 0.8), addPoint(m, 0.8, 0.2), inner);
          },
@@ -127,8 +126,7 @@ TEST(DomainCheck, FiguresAndTheirProblems)
         {"an arc crossing an inner border; borders meeting at an end point",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 4, 0, 4, 4, 0, 4});
-             SegmentSpec inner;
-             inner.type = 0;
+             const SegmentSpec inner = innerBorder();
              const int a = addPoint(m, 1, 1), b = addPoint(m, 3, 1);
              addSegment(m, a, b, inner);
              addSegment(m, b, addPoint(m, 3, 3), inner);
@@ -467,9 +465,7 @@ TEST(Refinement, HardFiguresEndWithAValidMeshOrAFailure)
         {"inner borders crossing inside a square",
          [](RTriangleMesh& m) {
              addPolygon(m, {0, 0, 1, 0, 1, 1, 0, 1}, 8);
-             SegmentSpec inner;
-             inner.type = 0;
-             inner.division = 3;
+             const SegmentSpec inner = innerBorder(0, 3);
              addSegment(m, addPoint(m, 0.2, 0.2), addPoint(m, 0.8, 0.8), inner);
              addSegment(m, addPoint(m, 0.2, 0.8), addPoint(m, 0.8, 0.2), inner);
          },
